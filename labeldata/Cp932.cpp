@@ -1,0 +1,84 @@
+#include "labeldata/Cp932.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace cp932 {
+
+namespace {
+
+constexpr const char* CodecName = "windows-31j";
+
+// Opening the codec is costly; one per thread, reset before each use.
+QStringDecoder& decoder()
+{
+    thread_local QStringDecoder d(CodecName, QStringConverter::Flag::Stateless);
+    d.resetState();
+    return d;
+}
+
+QStringEncoder& encoder()
+{
+    thread_local QStringEncoder e(CodecName, QStringConverter::Flag::Stateless);
+    e.resetState();
+    return e;
+}
+
+QString decode(const char* data, size_t size, bool* ok)
+{
+    QStringDecoder& d = decoder();
+    QString text = d.decode(QByteArrayView(data, qsizetype(size)));
+    if (ok)
+        *ok = !d.hasError();
+    return text;
+}
+
+} // namespace
+
+QString visibleText(const std::string& bytes)
+{
+    const size_t end = bytes.find('\0');
+    return decode(bytes.data(), end == std::string::npos ? bytes.size() : end, nullptr);
+}
+
+std::optional<std::string> encode(const QString& text)
+{
+    QStringEncoder& e = encoder();
+    const QByteArray bytes = e.encode(text);
+    if (e.hasError())
+        return std::nullopt;
+    // A character stored through a fallback mapping would come back as another one.
+    bool ok = false;
+    if (decode(bytes.constData(), size_t(bytes.size()), &ok) != text || !ok)
+        return std::nullopt;
+    return std::string(bytes.constData(), size_t(bytes.size()));
+}
+
+bool canEncode(const QString& text) { return encode(text).has_value(); }
+
+int byteLength(const QString& text)
+{
+    const auto bytes = encode(text);
+    return bytes ? int(bytes->size()) : -1;
+}
+
+std::string cutToBytes(const std::string& bytes, size_t max)
+{
+    size_t end = 0;
+    while (end < bytes.size()) {
+        const size_t width = isLeadByte(uint8_t(bytes[end])) ? 2 : 1;
+        if (end + width > max)
+            break;
+        end += width;
+    }
+    return bytes.substr(0, std::min(end, bytes.size()));
+}
+
+bool isValid(const std::string& bytes)
+{
+    bool ok = false;
+    decode(bytes.data(), bytes.size(), &ok);
+    return ok;
+}
+
+} // namespace cp932

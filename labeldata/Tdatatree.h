@@ -1,0 +1,53 @@
+#pragma once
+
+#include "labeldata/Tlabelpar.h"
+
+#include <QString>
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+enum class LoadResult {
+    Loaded,
+    NotTemplate, // the magic is missing; the window says so
+    Damaged,     // the magic is there but the directory or a record lies beyond the end
+};
+
+// The template set: a file name, a group name and the label styles it owns, in file order.
+class Tdatatree {
+public:
+    QString FileName;
+    std::string GroupName; // raw code page 932 bytes, trailing zero bytes kept
+    std::vector<std::unique_ptr<Tlabelpar>> LabelList;
+
+    static constexpr std::string_view Magic = "Vellumo V2.0 TPL";
+    static constexpr size_t HeaderSize = 47;
+    static constexpr size_t EntrySize = 23;
+    static constexpr size_t MaxStyles = 65535;
+
+    Tdatatree() = default;
+    Tdatatree(const Tdatatree&) = delete;
+    Tdatatree& operator=(const Tdatatree&) = delete;
+    virtual ~Tdatatree();
+
+    // Frees every style; FileName and GroupName stay.
+    void Clear();
+
+    // Reads FileName whole and appends its styles. Throws labeldata::FileError when the file
+    // cannot be read; on anything but Loaded the set is unchanged.
+    LoadResult Load();
+    // The same over bytes already in memory.
+    LoadResult LoadImage(std::string_view image);
+
+    // Replaces FileName with the whole set. Throws labeldata::FileError on failure, leaving an
+    // existing file as it was.
+    void Save() const;
+    // The file content Save writes: 47 + 75n bytes.
+    std::string SaveImage() const;
+
+    static bool IsTemplate(std::string_view image);
+    // count bytes from offset, zero bytes included; throws std::out_of_range past the end.
+    static std::string ReadFixedString(std::string_view image, size_t offset, size_t count);
+};
