@@ -1,0 +1,24 @@
+#pragma once
+
+#include "toolkit/CustomEdit.h"
+
+// The group-name box: only text that code page 932 can hold, and at most 14 bytes of it,
+// whether typed, composed or pasted.
+class TGroupNameEdit : public TCustomEdit
+{
+    Q_OBJECT
+public:
+    static constexpr int MaxBytes = 14;
+
+    explicit TGroupNameEdit(QWidget* parent = nullptr);
+
+protected:
+    void KeyPress(QChar& Key) override;
+    void Paste(QClipboard::Mode mode) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+
+private:
+    // The part of text that fits at the caret: unencodable characters dropped, cut to the limit.
+    QString insertable(const QString& text) const;
+};

@@ -1,0 +1,143 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include <memory>
+#include <vector>
+
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QImage;
+class TGroupNameEdit;
+class TSpinEdit;
+class TUpdownNumberEdit;
+class Tdatatree;
+class Tlabelpar;
+class TImage;
+class TOpenDialog;
+class TSaveDialog;
+
+// The main window: one template set, its style list, twelve entry fields and the sheet preview.
+class TForm1 : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Controls, named as in the window's layout; each objectName() is the same name.
+    TGroupNameEdit* Edit11 = nullptr;
+    QLabel* Label11 = nullptr;
+    QComboBox* ComboBox1 = nullptr;
+    QPushButton* Button3 = nullptr;
+    QPushButton* Button4 = nullptr;
+    QPushButton* Button1 = nullptr;
+    TImage* Image1 = nullptr;
+    QGroupBox* GroupBox1 = nullptr;
+    QLabel* Label1 = nullptr;
+    TSpinEdit* SpinEdit1 = nullptr;
+    QLabel* Label2 = nullptr;
+    TSpinEdit* SpinEdit2 = nullptr;
+    QGroupBox* GroupBox2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    TUpdownNumberEdit* UpdownNumberEdit1 = nullptr;
+    TUpdownNumberEdit* UpdownNumberEdit2 = nullptr;
+    QGroupBox* GroupBox3 = nullptr;
+    QLabel* Label5 = nullptr;
+    TUpdownNumberEdit* UpdownNumberEdit3 = nullptr;
+    QLabel* Label6 = nullptr;
+    TUpdownNumberEdit* UpdownNumberEdit4 = nullptr;
+    QGroupBox* GroupBox4 = nullptr;
+    QLabel* Label7 = nullptr;
+    TUpdownNumberEdit* UpdownNumberEdit5 = nullptr;
+    QLabel* Label8 = nullptr;
+    TUpdownNumberEdit* UpdownNumberEdit6 = nullptr;
+    QLabel* Label9 = nullptr;
+    TUpdownNumberEdit* UpdownNumberEdit7 = nullptr;
+    QLabel* Label10 = nullptr;
+    TUpdownNumberEdit* UpdownNumberEdit8 = nullptr;
+    QPushButton* Button2 = nullptr;
+    QGroupBox* GroupBox5 = nullptr;
+    QLabel* Label12 = nullptr;
+    TUpdownNumberEdit* UpdownNumberEdit9 = nullptr;
+    QLabel* Label13 = nullptr;
+    TUpdownNumberEdit* UpdownNumberEdit10 = nullptr;
+
+    // Menu items. Each takes caption, shortcut and enabled state from its action below.
+    QMenu* File1 = nullptr;
+    QAction* New1 = nullptr;
+    QAction* Open1 = nullptr;
+    QAction* S1 = nullptr;
+    QAction* SaveAs1 = nullptr;
+    QAction* N2 = nullptr;
+    QAction* Exit1 = nullptr;
+    QMenu* Help1 = nullptr;
+    QAction* Contents1 = nullptr;
+    QAction* About1 = nullptr;
+
+    // ActionList1: the commands behind the items; they are on no widget, so only the items'
+    // shortcuts are live and a disabled item ignores its shortcut.
+    QObject* ActionList1 = nullptr;
+    QAction* FileNew1 = nullptr;
+    QAction* FileOpen1 = nullptr;
+    QAction* FileSave1 = nullptr;
+    QAction* FileSaveAs1 = nullptr;
+    QAction* FileExit1 = nullptr;
+    QAction* HelpContents1 = nullptr;
+    QAction* HelpTopicSearch1 = nullptr;
+
+    // The window's template set, alive exactly as long as the window.
+    std::unique_ptr<Tdatatree> Datatree;
+
+    // The dialogs of the open and save-as commands; each starts with the name it returned last.
+    std::unique_ptr<TOpenDialog> OpenDialog;
+    std::unique_ptr<TSaveDialog> SaveDialog;
+
+    // Handlers, run through the error boundary when Qt calls them.
+    void FormCreate();
+    void FormDestroy();
+    void ResetFields();
+    void DrawPreview();
+
+    void ComboBox1Select();
+    void StoreFields(Tlabelpar& style);
+    void Button4Click();
+    void Button3Click();
+    void Button1Click();
+    void Button2Click();
+    void Edit11Change();
+    void UpdownNumberEdit1Change(QObject* Sender);
+    void SpinEdit7Change(QObject* Sender);
+    void UpdownNumberEdit5Change(QObject* Sender);
+
+    void FileNew1Execute();
+    void FileOpen1Execute();
+    void FileOpen1Accept(const QString& fileName);
+    void FileSave1Execute();
+    bool FileSaveAs1BeforeExecute();
+    void FileSaveAs1Execute();
+    void FileSaveAs1Accept(const QString& fileName);
+    void FileExit1Execute();
+    void HelpContents1Execute();
+    void About1Click();
+
+    // "Tesselラベルエディター" or "Tesselラベルエディター:" and the file's name.
+    void setCaptionForFile(const QString& fileName);
+
+private:
+    void buildControls();
+    void buildMenu();
+    void bindEvents();
+    void fillStyleList();
+    void selectStyle(int index);
+    Tlabelpar* currentStyle() const;
+    bool fieldTextEmpty(QObject* field) const;
+
+    // The file last refused or unreadable at Open: Save must not write there unasked.
+    bool fileNameTrusted = false;
+};

@@ -1,0 +1,12 @@
+#include "editor/WindowFont.h"
+
+#include <QStringList>
+
+QFont windowFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
+                      QStringLiteral("Noto Sans CJK JP")});
+    font.setPixelSize(12);
+    return font;
+}

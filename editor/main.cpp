@@ -1,0 +1,44 @@
+#include "editor/Unit1.h"
+#include "editor/Unit2.h"
+#include "toolkit/Application.h"
+
+#include <QApplication>
+#include <QFileInfo>
+
+#include <cstdio>
+
+namespace {
+
+// Qt aborts with a cryptic message when it finds no display; say what to do instead.
+bool displayAvailable()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (!displayAvailable()) {
+        std::fputs("tessel-editor: no display found (DISPLAY and WAYLAND_DISPLAY are empty); run it "
+                   "on a desktop, under xvfb-run, or with QT_QPA_PLATFORM=offscreen\n",
+                   stderr);
+        return 2;
+    }
+
+    QApplication app(argc, argv);
+    setApplicationTitle(QStringLiteral("tessel vellumo"));
+    const QFileInfo program(QCoreApplication::applicationFilePath());
+    setHelpFile(program.absolutePath() + QLatin1Char('/') + program.completeBaseName()
+                + QStringLiteral(".hlp"));
+
+    TForm1 form;
+    // No parent: the box centres itself on the screen, not on the main window.
+    TAboutBox aboutBox;
+    AboutBox = &aboutBox;
+    form.show();
+    const int result = app.exec();
+    AboutBox = nullptr;
+    return result;
+}
