@@ -1,0 +1,324 @@
+#include "toolkit/CustomEdit.h"
+
+#include "toolkit/Application.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QRegularExpression>
+#include <QStringEncoder>
+#include <memory>
+
+namespace {
+
+// Bytes the text takes in code page 932; a character the code page lacks counts as one byte,
+// the replacement it would be stored as.
+int cp932Length(const QString& text)
+{
+    QStringEncoder encoder("windows-31j", QStringEncoder::Flag::Stateless);
+    if (!encoder.isValid())
+        return int(text.toLocal8Bit().size());
+    int bytes = 0;
+    for (int i = 0; i < text.size(); ++i) {
+        const int step = (text[i].isHighSurrogate() && i + 1 < text.size()) ? 2 : 1;
+        const QByteArray encoded = encoder.encode(text.mid(i, step));
+        bytes += encoder.hasError() || encoded.isEmpty() ? 1 : int(encoded.size());
+        encoder.resetState();
+        i += step - 1;
+    }
+    return bytes;
+}
+
+} // namespace
+
+TCustomEdit::TCustomEdit(QWidget* parent) : QLineEdit(parent)
+{
+    connect(this, &QLineEdit::textChanged, this, [this] { TextChangedByQt(); });
+    connect(qApp, &QApplication::focusChanged, this,
+            [this](QWidget* oldWidget, QWidget* newWidget) { FocusChanged(oldWidget, newWidget); });
+}
+
+TCustomEdit::~TCustomEdit() = default;
+
+void TCustomEdit::SetText(const QString& value)
+{
+    CallQt([&] { QLineEdit::setText(value); });
+}
+
+int TCustomEdit::SelStart() const
+{
+    return hasSelectedText() ? selectionStart() : cursorPosition();
+}
+
+void TCustomEdit::SetSelStart(int value)
+{
+    setCursorPosition(value);
+}
+
+int TCustomEdit::SelLength() const
+{
+    return hasSelectedText() ? int(selectedText().size()) : 0;
+}
+
+void TCustomEdit::SetSelLength(int value)
+{
+    const int start = SelStart();
+    if (value <= 0)
+        setCursorPosition(start);
+    else
+        setSelection(start, value);
+}
+
+void TCustomEdit::SetImeMode(TImeMode value)
+{
+    FImeMode = value;
+    setAttribute(Qt::WA_InputMethodEnabled, value != imClose);
+}
+
+void TCustomEdit::paste()
+{
+    runGuarded([this] { Paste(QClipboard::Clipboard); });
+}
+
+void TCustomEdit::Change()
+{
+    if (OnChange)
+        OnChange(this);
+}
+
+void TCustomEdit::KeyDown(int& Key, Qt::KeyboardModifiers Shift)
+{
+    if (OnKeyDown)
+        OnKeyDown(this, Key, Shift);
+}
+
+void TCustomEdit::KeyPress(QChar& Key)
+{
+    if (OnKeyPress)
+        OnKeyPress(this, Key);
+}
+
+void TCustomEdit::DoEnter()
+{
+    if (OnEnter)
+        OnEnter(this);
+}
+
+void TCustomEdit::DoExit()
+{
+    if (OnExit)
+        OnExit(this);
+}
+
+void TCustomEdit::Paste(QClipboard::Mode mode)
+{
+    if (isReadOnly())
+        return;
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData(mode);
+    if (!data || !data->hasText())
+        return;
+    QString text = data->text();
+    // A single-line edit keeps only the first line.
+    const qsizetype lineEnd = text.indexOf(QRegularExpression(QStringLiteral("[\r\n]")));
+    if (lineEnd >= 0)
+        text.truncate(lineEnd);
+    while (!text.isEmpty() && !FitsLimit(text))
+        text.chop(text.size() >= 2 && text.back().isLowSurrogate() ? 2 : 1);
+    if (!text.isEmpty())
+        CallQt([&] { insert(text); });
+}
+
+void TCustomEdit::SetRightTextMargin(int pixels)
+{
+    QMargins margins = textMargins();
+    margins.setRight(pixels);
+    setTextMargins(margins);
+}
+
+QMenu* TCustomEdit::CreateContextMenu()
+{
+    QMenu* menu = createStandardContextMenu();
+    if (auto* action = menu->findChild<QAction*>(QStringLiteral("edit-paste"))) {
+        QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
+        connect(action, &QAction::triggered, this, [this] { paste(); });
+    }
+    return menu;
+}
+
+void TCustomEdit::CallQt(const std::function<void()>& call)
+{
+    ++FQtDepth;
+    try {
+        call();
+    } catch (...) {
+        --FQtDepth;
+        throw;
+    }
+    --FQtDepth;
+    RethrowPending();
+}
+
+void TCustomEdit::RethrowPending()
+{
+    if (FQtDepth == 0 && FPending) {
+        std::exception_ptr pending = std::exchange(FPending, nullptr);
+        std::rethrow_exception(pending);
+    }
+}
+
+void TCustomEdit::TextChangedByQt()
+{
+    try {
+        Change();
+    } catch (...) {
+        if (!FPending)
+            FPending = std::current_exception();
+        if (FQtDepth == 0) {
+            // Qt changed the text on its own (undo, drop, ...): report once it is back in its loop.
+            QMetaObject::invokeMethod(this, [this] { runGuarded([this] { RethrowPending(); }); },
+                                      Qt::QueuedConnection);
+        }
+    }
+}
+
+bool TCustomEdit::FitsLimit(const QString& inserted) const
+{
+    if (FMaxLength <= 0)
+        return true;
+    QString result = text();
+    if (hasSelectedText())
+        result.remove(selectionStart(), selectedText().size());
+    return cp932Length(result) + cp932Length(inserted) <= FMaxLength;
+}
+
+void TCustomEdit::keyPressEvent(QKeyEvent* event)
+{
+    runGuarded([&] { HandleKey(event); });
+}
+
+void TCustomEdit::HandleKey(QKeyEvent* event)
+{
+    int key = event->key();
+    const Qt::KeyboardModifiers shift = event->modifiers();
+    KeyDown(key, shift);
+
+    // The character the key produces, as the classic edit would see it.
+    QChar ch;
+    const QString text = event->text();
+    if (event->key() == Qt::Key_Backspace)
+        ch = QChar(8);
+    else if (event->key() == Qt::Key_Tab)
+        ch = QChar(9);
+    else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        ch = QChar(13);
+    else if ((shift & Qt::ControlModifier) && event->key() >= Qt::Key_A && event->key() <= Qt::Key_Z)
+        ch = QChar(event->key() - Qt::Key_A + 1);
+    else if (text.size() == 1 && text[0].unicode() >= 32 && text[0].unicode() != 127)
+        ch = text[0];
+
+    if (ch.isNull()) {
+        if (key == 0)
+            return;
+        if (event->matches(QKeySequence::Paste)) { // Shift+Insert
+            Paste(QClipboard::Clipboard);
+            return;
+        }
+        CallQt([&] { QLineEdit::keyPressEvent(event); });
+        return;
+    }
+
+    const QChar original = ch;
+    KeyPress(ch);
+    if (ch.isNull())
+        return;
+    if (ch != original) {
+        // The hook replaced the character: insert what it chose.
+        if (ch.unicode() >= 32 && !isReadOnly() && FitsLimit(QString(ch)))
+            InsertTyped(QString(ch));
+        return;
+    }
+    if (event->matches(QKeySequence::Paste)) {
+        Paste(QClipboard::Clipboard);
+        return;
+    }
+    if (ch.unicode() >= 32 && !(shift & Qt::ControlModifier) && !FitsLimit(QString(ch)))
+        return;
+    CallQt([&] { QLineEdit::keyPressEvent(event); });
+}
+
+void TCustomEdit::InsertTyped(const QString& text)
+{
+    CallQt([&] {
+        insert(text);
+        setModified(true);
+    });
+}
+
+void TCustomEdit::contextMenuEvent(QContextMenuEvent* event)
+{
+    runGuarded([&] {
+        std::unique_ptr<QMenu> menu(CreateContextMenu());
+        CallQt([&] { menu->exec(event->globalPos()); });
+    });
+}
+
+void TCustomEdit::mouseReleaseEvent(QMouseEvent* event)
+{
+    runGuarded([&] {
+        if (event->button() == Qt::MiddleButton && QGuiApplication::clipboard()->supportsSelection()) {
+            Paste(QClipboard::Selection);
+            return;
+        }
+        CallQt([&] { QLineEdit::mouseReleaseEvent(event); });
+    });
+}
+
+void TCustomEdit::inputMethodEvent(QInputMethodEvent* event)
+{
+    if (FImeMode == imClose) {
+        event->ignore();
+        return;
+    }
+    runGuarded([&] { CallQt([&] { QLineEdit::inputMethodEvent(event); }); });
+}
+
+void TCustomEdit::changeEvent(QEvent* event)
+{
+    runGuarded([&] {
+        CallQt([&] { QLineEdit::changeEvent(event); });
+        if (event->type() == QEvent::EnabledChange)
+            EnabledChanged();
+        else if (event->type() == QEvent::FontChange)
+            FontChanged();
+    });
+}
+
+void TCustomEdit::resizeEvent(QResizeEvent* event)
+{
+    runGuarded([&] {
+        QLineEdit::resizeEvent(event);
+        Resized();
+    });
+}
+
+void TCustomEdit::FocusChanged(QWidget* oldWidget, QWidget* newWidget)
+{
+    Q_UNUSED(oldWidget);
+    // Activation changes, menus, popups and dialogs move Qt's focus to another window or to
+    // none; only a move to another control of this window is an exit.
+    if (newWidget == this) {
+        if (!FHasEditFocus) {
+            FHasEditFocus = true;
+            runGuarded([this] { DoEnter(); });
+        }
+        return;
+    }
+    if (FHasEditFocus && newWidget && newWidget->window() == window()) {
+        FHasEditFocus = false;
+        runGuarded([this] { DoExit(); });
+    }
+}
