@@ -1,0 +1,86 @@
+#include "toolkit/Dialogs.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+QString InputBox(const QString& caption, const QString& prompt, const QString& initial)
+{
+    QDialog box(QApplication::activeWindow());
+    box.setObjectName(QStringLiteral("InputBox"));
+    box.setWindowTitle(caption);
+
+    auto* label = new QLabel(prompt, &box);
+    label->setObjectName(QStringLiteral("InputBoxPrompt"));
+    auto* edit = new QLineEdit(initial, &box);
+    edit->setObjectName(QStringLiteral("InputBoxEdit"));
+    edit->selectAll();
+    label->setBuddy(edit);
+
+    auto* buttons = new QDialogButtonBox(&box);
+    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    ok->setObjectName(QStringLiteral("InputBoxOk"));
+    ok->setDefault(true);
+    QPushButton* cancel = buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
+    cancel->setObjectName(QStringLiteral("InputBoxCancel"));
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(&box);
+    layout->addWidget(label);
+    layout->addWidget(edit);
+    layout->addWidget(buttons);
+    box.setMinimumWidth(300);
+
+    if (box.exec() == QDialog::Accepted)
+        return edit->text();
+    return initial;
+}
+
+QStringList TFileDialog::qtFilters(const QString& filter)
+{
+    QStringList result;
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        result << QStringLiteral("%1 (%2)").arg(parts[i], patterns.simplified());
+    }
+    // A description without a pattern would show nothing; let it show everything instead.
+    if (parts.size() % 2 == 1 && !parts.back().isEmpty())
+        result << QStringLiteral("%1 (*)").arg(parts.back());
+    return result;
+}
+
+bool TFileDialog::Execute(QWidget* parent)
+{
+    const bool saving = forSaving();
+    QFileDialog dialog(parent ? parent : QApplication::activeWindow());
+    dialog.setObjectName(saving ? QStringLiteral("SaveDialog") : QStringLiteral("OpenDialog"));
+    // Qt's own dialog answers the same way on every platform, and tests can drive it.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setWindowTitle(!Title.isEmpty() ? Title
+                          : saving         ? QStringLiteral("名前を付けて保存")
+                                           : QStringLiteral("開く"));
+    dialog.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (saving)
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (const QStringList filters = qtFilters(Filter); !filters.isEmpty())
+        dialog.setNameFilters(filters);
+    if (!FileName.isEmpty())
+        dialog.selectFile(FileName);
+
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    const QStringList chosen = dialog.selectedFiles();
+    if (chosen.isEmpty())
+        return false;
+    FileName = QFileInfo(chosen.first()).absoluteFilePath();
+    return true;
+}

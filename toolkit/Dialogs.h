@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// Modal text-input box with OK and Cancel. Returns the typed text on OK and `initial` on Cancel.
+// Object names for tests: "InputBox", "InputBoxPrompt", "InputBoxEdit", "InputBoxOk", "InputBoxCancel".
+QString InputBox(const QString& caption, const QString& prompt, const QString& initial);
+
+// A file dialog that starts with the name it returned last. Filter is pairs of a description and
+// a pattern joined by '|', several patterns of one entry separated by ';' ("tpl|*.tpl").
+class TFileDialog
+{
+public:
+    virtual ~TFileDialog() = default;
+
+    QString Filter;
+    QString Title;
+    // Full path of the file chosen last; the next Execute starts from it.
+    QString FileName;
+
+    // Shows the dialog modally; true with FileName set when the user confirmed a name.
+    bool Execute(QWidget* parent = nullptr);
+
+    // The Qt filter list for a '|' separated filter ("tpl|*.tpl" gives "tpl (*.tpl)").
+    static QStringList qtFilters(const QString& filter);
+
+protected:
+    virtual bool forSaving() const = 0;
+};
+
+// Accepts a name of a file that does not exist yet.
+class TOpenDialog : public TFileDialog
+{
+protected:
+    bool forSaving() const override { return false; }
+};
+
+// Does not ask before replacing an existing file.
+class TSaveDialog : public TFileDialog
+{
+protected:
+    bool forSaving() const override { return true; }
+};
