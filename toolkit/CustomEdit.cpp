@@ -195,9 +195,18 @@ bool TCustomEdit::FitsLimit(const QString& inserted) const
     return cp932Length(result) + cp932Length(inserted) <= FMaxLength;
 }
 
+bool TCustomEdit::ControlDown() const
+{
+    const Qt::KeyboardModifiers modifiers =
+        FKeyEvent ? FKeyEvent->modifiers() : QGuiApplication::queryKeyboardModifiers();
+    return modifiers & Qt::ControlModifier;
+}
+
 void TCustomEdit::keyPressEvent(QKeyEvent* event)
 {
+    const QKeyEvent* outer = std::exchange(FKeyEvent, event);
     runGuarded([&] { HandleKey(event); });
+    FKeyEvent = outer;
 }
 
 void TCustomEdit::HandleKey(QKeyEvent* event)

@@ -98,6 +98,9 @@ protected:
     // The standard context menu with its paste item routed to Paste; the caller owns it.
     QMenu* CreateContextMenu();
 
+    // Whether Control is held for the key being handled (or now, outside key handling).
+    bool ControlDown() const;
+
     // Runs a call into Qt that may call our hooks back, then rethrows what they threw.
     void CallQt(const std::function<void()>& call);
 
@@ -121,5 +124,6 @@ private:
     TImeMode FImeMode = imDontCare;
     bool FHasEditFocus = false;
     int FQtDepth = 0;
+    const QKeyEvent* FKeyEvent = nullptr;
     std::exception_ptr FPending;
 };
