@@ -142,9 +142,15 @@ void TCustomEdit::SetRightTextMargin(int pixels)
 QMenu* TCustomEdit::CreateContextMenu()
 {
     QMenu* menu = createStandardContextMenu();
-    if (auto* action = menu->findChild<QAction*>(QStringLiteral("edit-paste"))) {
-        QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
-        connect(action, &QAction::triggered, this, [this] { paste(); });
+    // Recent Qt names the item; older versions are known by the shortcut after the tab.
+    const QString shortcut = QLatin1Char('\t') + QKeySequence(QKeySequence::Paste).toString(QKeySequence::NativeText);
+    for (QAction* action : menu->actions()) {
+        if (action->objectName() == u"edit-paste" || (!shortcut.trimmed().isEmpty() && action->text().endsWith(shortcut))) {
+            action->setObjectName(QStringLiteral("edit-paste"));
+            QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
+            connect(action, &QAction::triggered, this, [this] { paste(); });
+            break;
+        }
     }
     return menu;
 }
