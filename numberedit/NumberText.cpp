@@ -189,7 +189,14 @@ Extended TNumberText::ParseText(QString& text, TNumberType type, bool validMinus
         return 0;
     if (text.contains(DecimalSeparator()))
         return StrToFloat(text);
-    return Extended(StrToInt64(text));
+    try {
+        return Extended(StrToInt64(text));
+    } catch (const EConvertError&) {
+        // More digits than 64 bits hold are still a number; the control shows such values itself.
+        if (!isSignedDigits(text))
+            throw;
+        return StrToFloat(text);
+    }
 }
 
 int32_t TNumberText::ValueToInteger(Extended value, TRoundMode mode)
@@ -242,15 +249,7 @@ TNumberText::Formatted TNumberText::FormatValue(Extended value, bool plus, const
     }
 
     QString copy = text;
-    Extended shown;
-    try {
-        shown = ParseText(copy, format.NumberType, format.ValidMinus);
-    } catch (const EConvertError&) {
-        // An integer beyond 64 bits that the value itself produced still reads as a float.
-        if (format.NumberType != ntDecimal || !isSignedDigits(copy))
-            throw;
-        shown = StrToFloat(copy);
-    }
+    const Extended shown = ParseText(copy, format.NumberType, format.ValidMinus);
     if (shown == 0 && !format.ZeroVisible)
         text.clear();
     return {text, shown};
