@@ -6,6 +6,7 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <stdexcept>
 
@@ -174,8 +175,20 @@ void Tdatatree::Save() const
     // The new content goes to a temporary file beside the target and replaces it only when
     // complete, so a failed save never destroys the old file; its permissions are kept.
     QSaveFile file(FileName);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: a buffered write that fails part way (disk full) is reported as complete and
+    // the commit would then replace the file with a truncated one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw labeldata::FileError("を作成できません", FileName, file.errorString());
-    if (file.write(image.data(), qint64(image.size())) != qint64(image.size()) || !file.commit())
+    errno = 0;
+    const qint64 written = file.write(image.data(), qint64(image.size()));
+    if (written != qint64(image.size())) {
+        const int error = errno;
+        const QString reason = file.error() != QFileDevice::NoError || error == 0
+            ? file.errorString()
+            : QString::fromLocal8Bit(std::strerror(error));
+        file.cancelWriting();
+        throw labeldata::FileError("に書き込めません", FileName, reason);
+    }
+    if (!file.commit())
         throw labeldata::FileError("に書き込めません", FileName, file.errorString());
 }
