@@ -1,0 +1,272 @@
+#include "editor/Preview.h"
+
+#include "toolkit/Canvas.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+// Pixel positions saturate here: far beyond any surface, yet sums of a few stay in int64_t.
+constexpr int64_t PositionLimit = int64_t{1} << 40;
+// Whole-millimetre lengths are held to this, so L + j * (LW + HS) + LW fits in int64_t for
+// every 32-bit column index.
+constexpr int64_t LengthLimit = 1'000'000'000;
+
+int64_t saturate(Extended v)
+{
+    if (std::isnan(v))
+        return 0;
+    if (v >= static_cast<Extended>(PositionLimit))
+        return PositionLimit;
+    if (v <= -static_cast<Extended>(PositionLimit))
+        return -PositionLimit;
+    return static_cast<int64_t>(v);
+}
+
+int64_t truncate(Extended v)
+{
+    return saturate(std::trunc(v));
+}
+
+int64_t wholeMillimetres(Extended v)
+{
+    return std::clamp(RoundHalfEven(v), -LengthLimit, LengthLimit);
+}
+
+const QRgb Black = qRgb(0, 0, 0);
+const QRgb Red = qRgb(255, 0, 0);
+const QRgb Blue = qRgb(0, 0, 255);
+const QRgb White = qRgb(255, 255, 255);
+
+// Everything the picture needs, worked out once per run.
+struct Geometry {
+    int width = 0;
+    int height = 0;
+    bool hasSheet = false;
+    Extended k = 0;
+    int64_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    int64_t xl = 0, xr = 0, yt = 0, yb = 0;
+    // Label grid in whole millimetres.
+    int64_t left = 0, top = 0, labelWidth = 0, labelHeight = 0, stepX = 0, stepY = 0;
+    int32_t rows = 0, columns = 0;
+
+    int64_t toX(int64_t mm) const { return x0 + RoundHalfEven(static_cast<Extended>(mm) / k); }
+    int64_t toY(int64_t mm) const { return y0 + RoundHalfEven(static_cast<Extended>(mm) / k); }
+
+    // Label column j covers the pixel columns columnFrom(j) .. columnTo(j), both outlined.
+    int64_t columnFrom(int64_t j) const { return toX(left + j * stepX); }
+    int64_t columnTo(int64_t j) const { return toX(left + j * stepX + labelWidth); }
+    int64_t rowFrom(int64_t i) const { return toY(top + i * stepY); }
+    int64_t rowTo(int64_t i) const { return toY(top + i * stepY + labelHeight); }
+};
+
+Geometry measure(const QImage& surface, const PreviewInput& in)
+{
+    Geometry g;
+    g.width = surface.width();
+    g.height = surface.height();
+    // Too small a surface leaves no room for the 10-pixel border the scale is built on.
+    if (g.width <= 10 || g.height <= 10)
+        return g;
+
+    const Extended a = in.SheetHeight / static_cast<Extended>(g.height - 10);
+    const Extended b = in.SheetWidth / static_cast<Extended>(g.width - 10);
+    // Kept in extended precision: as a double, 297 / 279 comes out a hair small and the
+    // default A4 sheet would start one row higher.
+    g.k = a > b ? a : b;
+    // Both sheet sizes 0 (or no usable size at all) leave nothing to scale: blank surface.
+    if (!(g.k > 0) || !std::isfinite(g.k))
+        return g;
+    g.hasSheet = true;
+
+    const int64_t sw = wholeMillimetres(in.SheetWidth);
+    const int64_t sh = wholeMillimetres(in.SheetHeight);
+    g.x0 = truncate((static_cast<Extended>(g.width) - in.SheetWidth / g.k) / 2);
+    g.y0 = truncate((static_cast<Extended>(g.height) - in.SheetHeight / g.k) / 2);
+    g.x1 = g.toX(sw);
+    g.y1 = g.toY(sh);
+
+    g.left = wholeMillimetres(in.LeftMargin);
+    g.top = wholeMillimetres(in.TopMargin);
+    g.xl = g.toX(g.left);
+    g.xr = g.toX(sw - wholeMillimetres(in.RightMargin));
+    g.yt = g.toY(g.top);
+    g.yb = g.toY(sh - wholeMillimetres(in.BottomMargin));
+
+    g.labelWidth = wholeMillimetres(in.LabelWidth);
+    g.labelHeight = wholeMillimetres(in.LabelHeight);
+    g.stepX = g.labelWidth + wholeMillimetres(in.HorizontalSpacing);
+    g.stepY = g.labelHeight + wholeMillimetres(in.VerticalSpacing);
+    g.rows = in.Rows;
+    g.columns = in.Columns;
+    return g;
+}
+
+// Background, sheet and margins: the part every variant shares.
+void drawSheet(TCanvas& canvas, const Geometry& g)
+{
+    canvas.SetPenColor(QColor::fromRgb(Black));
+    canvas.SetPenStyle(psSolid);
+    canvas.SetBrushColor(QColor::fromRgb(White));
+    // One pixel past the surface on the right and bottom: only the top and left outline show.
+    canvas.Rectangle(0, 0, int64_t{g.width} + 1, int64_t{g.height} + 1);
+    if (!g.hasSheet)
+        return;
+
+    canvas.Rectangle(g.x0, g.y0, g.x1 + 1, g.y1 + 1);
+
+    canvas.SetPenColor(QColor::fromRgb(Red));
+    canvas.SetPenStyle(psDot);
+    canvas.MoveTo(g.xl, g.y0);
+    canvas.LineTo(g.xl, g.y1);
+    canvas.MoveTo(g.xr, g.y0);
+    canvas.LineTo(g.xr, g.y1);
+    canvas.MoveTo(g.x0, g.yt);
+    canvas.LineTo(g.x1, g.yt);
+    canvas.MoveTo(g.x0, g.yb);
+    canvas.LineTo(g.x1, g.yb);
+}
+
+// Last index in [0, count) for which a predicate that holds on a prefix is true, or -1.
+template <typename Pred>
+int64_t lastTrue(int64_t count, Pred pred)
+{
+    int64_t lo = -1;
+    int64_t hi = count;
+    while (hi - lo > 1) {
+        const int64_t mid = lo + (hi - lo) / 2;
+        if (pred(mid))
+            lo = mid;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+
+// For each pixel position along one axis: the last label index covering it (-1 for none) and
+// whether that label has its outline there. Both ends of a label move in the same direction
+// as the index grows (towards larger pixels when the step is not negative), which makes the
+// last covering index a binary search away.
+template <typename From, typename To>
+void coverage(int size, int64_t count, int64_t step, From from, To to,
+              std::vector<int64_t>& last, std::vector<char>& edge)
+{
+    last.assign(size, -1);
+    edge.assign(size, 0);
+    if (count <= 0)
+        return;
+    for (int p = 0; p < size; ++p) {
+        int64_t n;
+        if (step >= 0) {
+            n = lastTrue(count, [&](int64_t j) { return from(j) <= p; });
+            if (n < 0 || to(n) < p)
+                continue;
+        } else {
+            n = lastTrue(count, [&](int64_t j) { return to(j) >= p; });
+            if (n < 0 || from(n) > p)
+                continue;
+        }
+        last[p] = n;
+        edge[p] = (from(n) == p || to(n) == p) ? 1 : 0;
+    }
+}
+
+} // namespace
+
+int64_t RoundHalfEven(Extended v)
+{
+    if (std::isnan(v))
+        return 0;
+    if (v >= static_cast<Extended>(PositionLimit))
+        return PositionLimit;
+    if (v <= -static_cast<Extended>(PositionLimit))
+        return -PositionLimit;
+    // Done by hand rather than with the current rounding mode, which a library may change.
+    Extended whole = std::trunc(v);
+    const Extended fraction = std::fabs(v - whole); // exact for |v| < 2^40
+    const Extended away = v < 0 ? -1 : 1;
+    if (fraction > 0.5L || (fraction == 0.5L && std::fmod(whole, 2.0L) != 0))
+        whole += away;
+    return static_cast<int64_t>(whole);
+}
+
+void DrawPreview(QImage& surface, const PreviewInput& input)
+{
+    TCanvas canvas(surface);
+    const Geometry g = measure(surface, input);
+    drawSheet(canvas, g);
+    if (!g.hasSheet || g.rows <= 0 || g.columns <= 0)
+        return;
+
+    // The last label drawn over a pixel wins. Label (i, j) covers it when its row covers y and
+    // its column covers x, so the winner is the last covering row with the last covering column.
+    std::vector<int64_t> lastColumn, lastRow;
+    std::vector<char> columnEdge, rowEdge;
+    coverage(g.width, g.columns, g.stepX,
+             [&](int64_t j) { return g.columnFrom(j); }, [&](int64_t j) { return g.columnTo(j); },
+             lastColumn, columnEdge);
+    coverage(g.height, g.rows, g.stepY,
+             [&](int64_t i) { return g.rowFrom(i); }, [&](int64_t i) { return g.rowTo(i); },
+             lastRow, rowEdge);
+
+    for (int y = 0; y < g.height; ++y) {
+        if (lastRow[y] < 0)
+            continue;
+        auto* line = reinterpret_cast<QRgb*>(surface.scanLine(y));
+        for (int x = 0; x < g.width; ++x) {
+            if (lastColumn[x] >= 0)
+                line[x] = (rowEdge[y] || columnEdge[x]) ? Blue : White;
+        }
+    }
+}
+
+void DrawPreviewInOrder(QImage& surface, const PreviewInput& input)
+{
+    TCanvas canvas(surface);
+    const Geometry g = measure(surface, input);
+    drawSheet(canvas, g);
+    if (!g.hasSheet)
+        return;
+
+    canvas.SetPenColor(QColor::fromRgb(Blue));
+    canvas.SetPenStyle(psSolid);
+    for (int64_t i = 0; i < g.rows; ++i) {
+        for (int64_t j = 0; j < g.columns; ++j)
+            canvas.Rectangle(g.columnFrom(j), g.rowFrom(i), g.columnTo(j) + 1, g.rowTo(i) + 1);
+    }
+}
+
+void DrawPreviewPainter(QImage& surface, const PreviewInput& input)
+{
+    const Geometry g = measure(surface, input);
+    {
+        TCanvas canvas(surface);
+        drawSheet(canvas, g);
+    }
+    if (!g.hasSheet)
+        return;
+
+    QPainter painter(&surface);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(QPen(QColor::fromRgb(Blue), 0));
+    painter.setBrush(QColor::fromRgb(White));
+    // Outside these bounds a coordinate only moves further off the surface; holding it there
+    // keeps QPainter's int coordinates safe without changing a pixel.
+    auto holdX = [&](int64_t x) { return static_cast<int>(std::clamp<int64_t>(x, -2, int64_t{g.width} + 2)); };
+    auto holdY = [&](int64_t y) { return static_cast<int>(std::clamp<int64_t>(y, -2, int64_t{g.height} + 2)); };
+    for (int64_t i = 0; i < g.rows; ++i) {
+        for (int64_t j = 0; j < g.columns; ++j) {
+            const int l = holdX(g.columnFrom(j));
+            const int t = holdY(g.rowFrom(i));
+            const int r = holdX(g.columnTo(j) + 1);
+            const int b = holdY(g.rowTo(i) + 1);
+            if (r <= l || b <= t)
+                continue;
+            // A one-pixel pen outlines one pixel right of and below the rectangle's edges.
+            painter.drawRect(QRect(l, t, r - l - 1, b - t - 1));
+        }
+    }
+}
