@@ -8,6 +8,8 @@ FileError::FileError(const char* action, const QString& fileName, const QString&
     : std::runtime_error(QStringLiteral("ファイル '%1' %2: %3")
                              .arg(fileName, QString::fromUtf8(action), reason)
                              .toStdString())
+    , fileName_(fileName.toStdString())
+    , reason_(reason.toStdString())
 {
 }
 
