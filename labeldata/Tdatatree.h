@@ -30,6 +30,8 @@ public:
     Tdatatree() = default;
     Tdatatree(const Tdatatree&) = delete;
     Tdatatree& operator=(const Tdatatree&) = delete;
+    Tdatatree(Tdatatree&&) = default;
+    Tdatatree& operator=(Tdatatree&&) = default;
     virtual ~Tdatatree();
 
     // Frees every style; FileName and GroupName stay.
