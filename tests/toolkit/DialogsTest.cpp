@@ -108,8 +108,9 @@ TEST(Dialogs, FileDialogsReturnFullPathsAndStartFromTheLastOne)
         EXPECT_EQ(row.dialog->Execute(), row.ok);
         EXPECT_EQ(row.dialog->FileName, row.result);
         EXPECT_EQ(filters, QStringList{"tpl (*.tpl)"});
-        if (!before.isEmpty())
+        if (!before.isEmpty()) {
             EXPECT_EQ(startedWith, QStringList{before});
+        }
     }
     EXPECT_TRUE(questions.Texts.isEmpty());
 }

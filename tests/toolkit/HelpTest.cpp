@@ -37,8 +37,9 @@ TEST(Help, ShowsAnExistingFileAndNamesAMissingOrUnopenableOne)
         ShowHelpContents();
         CloseHelp();
         EXPECT_EQ(opened.size(), row.openCalls);
-        if (!opened.isEmpty())
+        if (!opened.isEmpty()) {
             EXPECT_EQ(opened[0], QUrl::fromLocalFile(present));
+        }
         if (row.message.isEmpty()) {
             EXPECT_TRUE(catcher.Texts.isEmpty());
         } else {
