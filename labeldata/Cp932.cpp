@@ -13,6 +13,9 @@ constexpr const char* CodecName = "windows-31j";
 QStringDecoder& decoder()
 {
     thread_local QStringDecoder d(CodecName, QStringConverter::Flag::Stateless);
+    // resetState() leaves an earlier error of the ICU codec in place.
+    if (d.hasError())
+        d = QStringDecoder(CodecName, QStringConverter::Flag::Stateless);
     d.resetState();
     return d;
 }
@@ -20,6 +23,9 @@ QStringDecoder& decoder()
 QStringEncoder& encoder()
 {
     thread_local QStringEncoder e(CodecName, QStringConverter::Flag::Stateless);
+    // resetState() leaves an earlier error of the ICU codec in place.
+    if (e.hasError())
+        e = QStringEncoder(CodecName, QStringConverter::Flag::Stateless);
     e.resetState();
     return e;
 }
