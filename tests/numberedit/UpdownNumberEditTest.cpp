@@ -31,6 +31,8 @@ struct Field
         edit->SetLimit(true);
         edit->SetIncrement(1);
         edit->OnUDClick = [this](QObject*, bool& allow, Extended v, TUpDownDirection d) {
+            // An arrow press takes the focus before the step is offered.
+            EXPECT_TRUE(edit->hasFocus());
             clicks.push_back({v, d});
             allow = allowSteps;
         };
