@@ -1,0 +1,104 @@
+#pragma once
+
+#include "editor/Unit1.h"
+#include "labeldata/Tdatatree.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Answers the modal dialogs that a command opens, in the order they appear. Each answer gets
+// the dialog and closes it; the texts of message boxes are kept for the test to check.
+class ModalAnswers
+{
+public:
+    using Answer = std::function<void(QWidget*)>;
+
+    ModalAnswers()
+    {
+        timer.setInterval(10);
+        QObject::connect(&timer, &QTimer::timeout, [this] { poll(); });
+        timer.start();
+    }
+
+    void then(Answer answer) { answers.push_back(std::move(answer)); }
+
+    // A message box: remember its text and press OK.
+    void message()
+    {
+        then([this](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            messages.push_back(box ? box->text() : QStringLiteral("<not a message box: %1>").arg(w->objectName()));
+            if (box)
+                box->accept();
+            else
+                w->close();
+        });
+    }
+
+    // A file dialog: choose this path, or cancel when it is empty.
+    void file(const QString& path)
+    {
+        then([this, path](QWidget* w) {
+            auto* dialog = qobject_cast<QFileDialog*>(w);
+            dialogStartNames.push_back(dialog ? dialog->selectedFiles().value(0) : QString());
+            if (!dialog || path.isEmpty()) {
+                w->close();
+                return;
+            }
+            dialog->selectFile(path);
+            static_cast<QDialog*>(dialog)->accept(); // runs the file dialog's own checks
+        });
+    }
+
+    // The text-input box: type the text and confirm, or cancel.
+    void input(const QString& text, bool confirm = true);
+
+    size_t pending() const { return answers.size() - next; }
+
+    std::vector<QString> messages;
+    std::vector<QString> dialogStartNames;
+
+private:
+    void poll()
+    {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || modal == last || next >= answers.size())
+            return;
+        last = modal;
+        answers[next++](modal);
+        last = nullptr;
+    }
+
+    QTimer timer;
+    std::vector<Answer> answers;
+    size_t next = 0;
+    QWidget* last = nullptr;
+};
+
+// A window as the program starts it.
+std::unique_ptr<TForm1> newWindow();
+
+// The window's twelve fields as the style list copies them: rows, columns, then the ten lengths.
+struct FieldValues {
+    int rows, columns;
+    double lengths[10];
+};
+FieldValues fieldValues(const TForm1& form);
+void setFields(TForm1& form, const FieldValues& values);
+
+std::string readFile(const QString& path);
+void writeFile(const QString& path, const std::string& bytes);
+
+// The template of the file-format example: group TEST, one default A4 style named A4.
+std::string workedExampleBytes();
