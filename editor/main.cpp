@@ -30,7 +30,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     setApplicationTitle(QStringLiteral("tessel vellumo"));
     const QFileInfo program(QCoreApplication::applicationFilePath());
-    setHelpFile(program.absolutePath() + QLatin1Char('/') + program.completeBaseName()
+    setApplicationHelpFile(program.absolutePath() + QLatin1Char('/') + program.completeBaseName()
                 + QStringLiteral(".hlp"));
 
     TForm1 form;
