@@ -188,7 +188,7 @@ TEST(Form1Styles, SelectingAStoredLengthKeepsTheTwoDecimalsShown)
     form->ComboBox1->setCurrentIndex(0);
     emit form->ComboBox1->activated(0);
     EXPECT_EQ(form->UpdownNumberEdit3->Text(), QStringLiteral("91.01"));
-    form->Button4Click(); // the text did not change, so U is still disabled
+    form->Button4Click(); // selecting left U disabled
     EXPECT_EQ(form->Datatree->LabelList[0]->LabelWidth, double(91.01L));
 }
 
