@@ -76,6 +76,9 @@ TAboutBox::TAboutBox(QWidget* parent)
     Version = new QLabel(QStringLiteral("Version 0.91"), Panel1);
     Version->setObjectName(QStringLiteral("Version"));
     Version->setGeometry(81, 37, 63, 12);
+    // Static texts size themselves to the font, never smaller than their place.
+    for (QLabel* label : {ProductName, Version})
+        label->resize(label->size().expandedTo(label->sizeHint()));
 
     OKButton = new QPushButton(QStringLiteral("OK"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));

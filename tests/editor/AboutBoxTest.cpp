@@ -37,6 +37,12 @@ TEST(AboutBox, ShowsProductVersionAndIconInItsPlaces)
         SCOPED_TRACE(row.w->objectName().toStdString());
         EXPECT_EQ(row.w->parentWidget(), row.parent);
         EXPECT_EQ(row.w->pos(), row.geometry.topLeft());
+        if (qobject_cast<QLabel*>(row.w) && row.text) {
+            EXPECT_GE(row.w->width(), row.geometry.width());
+            EXPECT_GE(row.w->width(), row.w->sizeHint().width()); // nothing cut off
+        } else {
+            EXPECT_EQ(row.w->size(), row.geometry.size());
+        }
         if (row.text) {
             QString text;
             if (auto* label = qobject_cast<QLabel*>(row.w))

@@ -95,6 +95,7 @@ TEST(Form1Layout, EveryControlHasItsPlaceParentAndCaption)
             // A static text may widen for the font, never shrink.
             EXPECT_GE(w->width(), row.width);
             EXPECT_GE(w->height(), row.height);
+            EXPECT_GE(w->width(), w->sizeHint().width()); // nothing cut off
         } else {
             EXPECT_EQ(w->size(), QSize(row.width, row.height));
         }
