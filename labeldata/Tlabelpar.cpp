@@ -21,7 +21,16 @@ int32_t MmToMil(double length)
         return std::numeric_limits<int32_t>::max();
     if (mil <= -2147483649.0L)
         return std::numeric_limits<int32_t>::min();
-    return static_cast<int32_t>(mil); // truncates toward zero
+    // Truncate toward zero without a direct long double to integer cast: that switches the x87
+    // rounding mode twice and made saving a large set many times slower. Adding and taking away
+    // 1.5 * 2^63 leaves the nearest integer, exactly, in the 64-bit significand.
+    constexpr long double shift = 0x1.8p63L;
+    long double whole = (mil + shift) - shift;
+    if (mil >= 0 && whole > mil)
+        whole -= 1;
+    else if (mil < 0 && whole < mil)
+        whole += 1;
+    return static_cast<int32_t>(static_cast<double>(whole)); // exact: |whole| < 2^31 + 1
 }
 
 namespace {
@@ -39,18 +48,22 @@ void Tlabelpar::ReadRecord(std::string_view image, size_t offset)
         throw std::out_of_range("label record lies beyond the end of the template image");
 
     uint16_t w[13];
+    double mm[13];
     for (size_t i = 0; i < 13; ++i)
         w[i] = wordAt(image, offset + 4 + 2 * i); // the record mark is skipped unchecked
-    SheetWidth = MilToMm(w[0]);
-    SheetHeight = MilToMm(w[1]);
-    LeftMargin = MilToMm(w[2]);
-    TopMargin = MilToMm(w[3]);
-    RightMargin = MilToMm(w[4]);
-    BottomMargin = MilToMm(w[5]);
+    // One loop of independent divisions, which the compiler can pair up.
+    for (size_t i = 0; i < 13; ++i)
+        mm[i] = double(uint32_t(w[i]) * 254u) / 10000.0; // as MilToMm
+    SheetWidth = mm[0];
+    SheetHeight = mm[1];
+    LeftMargin = mm[2];
+    TopMargin = mm[3];
+    RightMargin = mm[4];
+    BottomMargin = mm[5];
     Columns = w[6];
     Rows = w[7];
-    HorizontalSpacing = MilToMm(w[9]);
-    VerticalSpacing = MilToMm(w[10]);
-    LabelWidth = MilToMm(w[11]);
-    LabelHeight = MilToMm(w[12]);
+    HorizontalSpacing = mm[9];
+    VerticalSpacing = mm[10];
+    LabelWidth = mm[11];
+    LabelHeight = mm[12];
 }

@@ -49,6 +49,15 @@ TEST(Tlabelpar, EveryWordReadsBackAsItself)
     EXPECT_DOUBLE_EQ(MilToMm(65535), 1664.589);
 }
 
+TEST(Tlabelpar, EveryTwoDecimalLengthGoesToTheNearestThousandth)
+{
+    // k hundredths of a millimetre are exactly 100k / 254 thousandths; + 0.5, truncated.
+    for (int64_t k = -100000; k <= 100000; ++k) {
+        const int64_t expected = (100 * k + 127) / 254; // integer division truncates toward zero
+        ASSERT_EQ(MmToMil(double(k) / 100), expected) << k;
+    }
+}
+
 TEST(Tlabelpar, HalfwayRoundsUpAndNegativeTruncatesTowardZero)
 {
     struct Row { double mm; int32_t word; };

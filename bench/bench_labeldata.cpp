@@ -1,0 +1,144 @@
+// Load and Save of a full template file (65535 styles), each beside plain I/O of the same bytes.
+#include "labeldata/Tdatatree.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+struct Fixture {
+    QTemporaryDir dir;
+    QString path;
+    std::string bytes;
+
+    Fixture()
+    {
+        Tdatatree set;
+        for (size_t i = 0; i < Tdatatree::MaxStyles; ++i) {
+            auto s = std::make_unique<Tlabelpar>();
+            s->Name = "style " + std::to_string(i) + std::string(1, '\0');
+            s->SheetWidth = 210;
+            s->SheetHeight = 297;
+            s->LabelWidth = 20 + double(i % 700) / 10;
+            s->LabelHeight = 10 + double(i % 500) / 10;
+            s->Rows = int(i % 30) + 1;
+            s->Columns = int(i % 7) + 1;
+            s->LeftMargin = s->RightMargin = 5.5;
+            s->TopMargin = s->BottomMargin = 7.25;
+            set.LabelList.push_back(std::move(s));
+        }
+        set.GroupName = std::string("bench\0", 6);
+        path = dir.filePath("bench.tpl");
+        set.FileName = path;
+        set.Save();
+        bytes = set.SaveImage();
+    }
+};
+
+Fixture& fixture()
+{
+    static Fixture f;
+    return f;
+}
+
+void BM_Load(benchmark::State& state)
+{
+    Tdatatree set;
+    set.FileName = fixture().path;
+    for (auto _ : state) {
+        if (set.Load() != LoadResult::Loaded)
+            state.SkipWithError("load failed");
+        state.PauseTiming();
+        set.Clear();
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(fixture().bytes.size()));
+}
+
+void BM_PlainRead(benchmark::State& state)
+{
+    const std::string path = fixture().path.toStdString();
+    for (auto _ : state) {
+        std::string buffer(fixture().bytes.size(), '\0');
+        std::FILE* f = std::fopen(path.c_str(), "rb");
+        benchmark::DoNotOptimize(std::fread(buffer.data(), 1, buffer.size(), f));
+        std::fclose(f);
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(fixture().bytes.size()));
+}
+
+void BM_Save(benchmark::State& state)
+{
+    Tdatatree set;
+    set.FileName = fixture().dir.filePath("saved.tpl");
+    set.LoadImage(fixture().bytes);
+    for (auto _ : state)
+        set.Save();
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(fixture().bytes.size()));
+}
+
+// One write call, as a program that does not care about a crash half way would do it.
+void BM_PlainWrite(benchmark::State& state)
+{
+    const std::string path = fixture().dir.filePath("plain.tpl").toStdString();
+    const std::string& bytes = fixture().bytes;
+    for (auto _ : state) {
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        benchmark::DoNotOptimize(std::fwrite(bytes.data(), 1, bytes.size(), f));
+        std::fclose(f);
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes.size()));
+}
+
+// The same write flushed to the disk, which a save that must survive a crash also pays.
+void BM_PlainWriteSynced(benchmark::State& state)
+{
+    const std::string path = fixture().dir.filePath("plain.tpl").toStdString();
+    const std::string& bytes = fixture().bytes;
+    for (auto _ : state) {
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        benchmark::DoNotOptimize(std::fwrite(bytes.data(), 1, bytes.size(), f));
+        std::fflush(f);
+        fdatasync(fileno(f));
+        std::fclose(f);
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes.size()));
+}
+
+// The in-memory halves, to tell parsing and building from file I/O.
+void BM_LoadImage(benchmark::State& state)
+{
+    Tdatatree set;
+    for (auto _ : state) {
+        set.LoadImage(fixture().bytes);
+        state.PauseTiming();
+        set.Clear();
+        state.ResumeTiming();
+    }
+}
+
+void BM_SaveImage(benchmark::State& state)
+{
+    Tdatatree set;
+    set.LoadImage(fixture().bytes);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(set.SaveImage());
+}
+
+} // namespace
+
+BENCHMARK(BM_LoadImage)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveImage)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Load)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainRead)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Save)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainWrite)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainWriteSynced)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();
