@@ -253,10 +253,11 @@ void DrawPreviewPainter(QImage& surface, const PreviewInput& input)
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setPen(QPen(QColor::fromRgb(Blue), 0));
     painter.setBrush(QColor::fromRgb(White));
-    // Outside these bounds a coordinate only moves further off the surface; holding it there
-    // keeps QPainter's int coordinates safe without changing a pixel.
-    auto holdX = [&](int64_t x) { return static_cast<int>(std::clamp<int64_t>(x, -2, int64_t{g.width} + 2)); };
-    auto holdY = [&](int64_t y) { return static_cast<int>(std::clamp<int64_t>(y, -2, int64_t{g.height} + 2)); };
+    // Beyond one pixel off the surface a coordinate changes no pixel, so it is held there: that
+    // keeps QPainter's int coordinates safe, and its clipped outlines lose corners when a
+    // rectangle starts further off.
+    auto holdX = [&](int64_t x) { return static_cast<int>(std::clamp<int64_t>(x, -1, int64_t{g.width} + 1)); };
+    auto holdY = [&](int64_t y) { return static_cast<int>(std::clamp<int64_t>(y, -1, int64_t{g.height} + 1)); };
     for (int64_t i = 0; i < g.rows; ++i) {
         for (int64_t j = 0; j < g.columns; ++j) {
             const int l = holdX(g.columnFrom(j));
@@ -265,8 +266,12 @@ void DrawPreviewPainter(QImage& surface, const PreviewInput& input)
             const int b = holdY(g.rowTo(i) + 1);
             if (r <= l || b <= t)
                 continue;
-            // A one-pixel pen outlines one pixel right of and below the rectangle's edges.
-            painter.drawRect(QRect(l, t, r - l - 1, b - t - 1));
+            // A rectangle one pixel thin is all outline, and QPainter draws no rectangle of
+            // zero width; otherwise its one-pixel pen runs one pixel right of and below the edges.
+            if (r - l == 1 || b - t == 1)
+                painter.fillRect(QRect(l, t, r - l, b - t), QColor::fromRgb(Blue));
+            else
+                painter.drawRect(QRect(l, t, r - l - 1, b - t - 1));
         }
     }
 }
