@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QString>
+#include <algorithm>
+#include <cstring>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -98,9 +100,10 @@ std::vector<int> redInColumn(const QImage& image, int x)
 int count(const QImage& image, QRgb color)
 {
     int n = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            n += image.pixel(x, y) == color;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        n += static_cast<int>(std::count(line, line + image.width(), color));
+    }
     return n;
 }
 
@@ -108,13 +111,16 @@ int count(const QImage& image, QRgb color)
 {
     if (a.size() != b.size())
         return ::testing::AssertionFailure() << "sizes differ";
-    for (int y = 0; y < a.height(); ++y)
+    for (int y = 0; y < a.height(); ++y) {
+        if (std::memcmp(a.constScanLine(y), b.constScanLine(y), a.width() * sizeof(QRgb)) == 0)
+            continue;
         for (int x = 0; x < a.width(); ++x)
             if (a.pixel(x, y) != b.pixel(x, y))
                 return ::testing::AssertionFailure()
                     << "first difference at " << x << "," << y << ": "
                     << QString::number(a.pixel(x, y), 16).toStdString() << " vs "
                     << QString::number(b.pixel(x, y), 16).toStdString();
+    }
     return ::testing::AssertionSuccess();
 }
 
@@ -286,7 +292,7 @@ TEST(PreviewTest, MatchesDrawingEveryLabelInOrder)
     const QSize sizes[] = {{249, 289}, {249, 289}, {249, 289}, {40, 23}, {11, 11}, {10, 50}};
 
     int withLabels = 0;
-    for (int n = 0; n < 3000; ++n) {
+    for (int n = 0; n < 2000; ++n) {
         PreviewInput in;
         in.SheetWidth = sheetSize();
         in.SheetHeight = sheetSize();
@@ -329,7 +335,7 @@ TEST(PreviewTest, MatchesDrawingEveryLabelInOrder)
             ASSERT_TRUE(samePixels(painted, reference)) << "QPainter, " << describe();
         }
     }
-    EXPECT_GT(withLabels, 1000); // the table really exercised the labels
+    EXPECT_GT(withLabels, 600); // the table really exercised the labels
 }
 
 // Extreme layouts neither overflow nor take long: positions saturate and are cut at the edge.
