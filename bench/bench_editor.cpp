@@ -1,0 +1,99 @@
+// Opening a full template (65535 styles) through the window beside Load alone, and the time
+// from creating the main window to its first paint.
+#include "editor/Unit1.h"
+#include "labeldata/Tdatatree.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QWindow>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <string>
+
+namespace {
+
+struct FullTemplate {
+    QTemporaryDir dir;
+    QString path;
+
+    FullTemplate()
+    {
+        path = dir.filePath(QStringLiteral("full.tpl"));
+        Tdatatree set;
+        set.FileName = path;
+        set.GroupName = std::string("BENCH\0", 6);
+        for (size_t i = 0; i < Tdatatree::MaxStyles; ++i) {
+            auto s = std::make_unique<Tlabelpar>();
+            s->Name = "style " + std::to_string(i) + std::string(1, '\0');
+            s->SheetWidth = 210;
+            s->SheetHeight = 297;
+            s->LabelWidth = 20 + double(i % 700) / 10;
+            s->LabelHeight = 10 + double(i % 500) / 10;
+            s->Rows = int(i % 30) + 1;
+            s->Columns = int(i % 7) + 1;
+            s->LeftMargin = s->RightMargin = 5;
+            s->TopMargin = s->BottomMargin = 7;
+            set.LabelList.push_back(std::move(s));
+        }
+        set.Save();
+    }
+};
+
+FullTemplate& fullTemplate()
+{
+    static FullTemplate t;
+    return t;
+}
+
+void BM_LoadAlone(benchmark::State& state)
+{
+    Tdatatree set;
+    set.FileName = fullTemplate().path;
+    for (auto _ : state) {
+        set.Clear();
+        benchmark::DoNotOptimize(set.Load());
+    }
+    state.counters["styles"] = double(set.LabelList.size());
+}
+BENCHMARK(BM_LoadAlone)->Unit(benchmark::kMillisecond);
+
+void BM_OpenThroughWindow(benchmark::State& state)
+{
+    TForm1 form;
+    const QString path = fullTemplate().path;
+    for (auto _ : state)
+        form.FileOpen1Accept(path);
+    state.counters["styles"] = double(form.ComboBox1->count());
+}
+BENCHMARK(BM_OpenThroughWindow)->Unit(benchmark::kMillisecond);
+
+void BM_WindowCreateToShown(benchmark::State& state)
+{
+    for (auto _ : state) {
+        TForm1 form;
+        form.show();
+        while (!form.isVisible() || !form.windowHandle() || !form.windowHandle()->isExposed())
+            QApplication::processEvents();
+        QApplication::processEvents(); // the first paint
+        state.PauseTiming();
+        form.close();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_WindowCreateToShown)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
