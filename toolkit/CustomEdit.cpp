@@ -165,15 +165,14 @@ void TCustomEdit::CallQt(const std::function<void()>& call)
         throw;
     }
     --FQtDepth;
+    // What a hook threw during this very call surfaces here, also when calls are nested.
     RethrowPending();
 }
 
 void TCustomEdit::RethrowPending()
 {
-    if (FQtDepth == 0 && FPending) {
-        std::exception_ptr pending = std::exchange(FPending, nullptr);
-        std::rethrow_exception(pending);
-    }
+    if (FPending)
+        std::rethrow_exception(std::exchange(FPending, nullptr));
 }
 
 void TCustomEdit::TextChangedByQt()

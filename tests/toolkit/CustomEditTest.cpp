@@ -237,6 +237,29 @@ TEST(CustomEdit, ErrorsOfTheChangeHookReachTheCallerOrTheUserOnce)
     EXPECT_THROW(edit.SetText(u"a!"_qs), EConvertError);
     EXPECT_EQ(edit.Text(), u"a!");
 
+    // A hook that sets the text again stops where the inner change failed.
+    bool ranPastInnerSet = false;
+    edit.OnChange = [&](QObject*) {
+        if (edit.Text() == u"outer") {
+            edit.SetText(u"inner!"_qs);
+            ranPastInnerSet = true;
+        } else if (edit.Text().contains(u'!')) {
+            throw EConvertError(QStringLiteral("'%1' は整数ではありません").arg(edit.Text()));
+        }
+    };
+    EXPECT_THROW(edit.SetText(u"outer"_qs), EConvertError);
+    EXPECT_FALSE(ranPastInnerSet);
+    EXPECT_EQ(edit.Text(), u"inner!");
+
+    // Qt changing the text with none of our calls on the stack: reported from the event loop.
+    {
+        ModalCatcher catcher;
+        edit.QLineEdit::setText(u"qt!"_qs);
+        EXPECT_TRUE(catcher.Texts.isEmpty());
+        QTest::qWait(50);
+        EXPECT_EQ(catcher.Texts, QStringList{u"'qt!' は整数ではありません"_qs});
+    }
+
     // Typed: the message shows once and the edit keeps working.
     edit.SetText(QString());
     ModalCatcher catcher;
