@@ -331,7 +331,8 @@ void TCustomEdit::FocusChanged(QWidget* oldWidget, QWidget* newWidget)
         }
         return;
     }
-    if (FHasEditFocus && newWidget && newWidget->window() == window()) {
+    // A control hosted inside the edit (arrow buttons) is part of it.
+    if (FHasEditFocus && newWidget && newWidget->window() == window() && !isAncestorOf(newWidget)) {
         FHasEditFocus = false;
         runGuarded([this] { DoExit(); });
     }
