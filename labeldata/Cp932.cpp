@@ -9,30 +9,13 @@ namespace {
 
 constexpr const char* CodecName = "windows-31j";
 
-// Opening the codec is costly; one per thread, reset before each use.
-QStringDecoder& decoder()
-{
-    thread_local QStringDecoder d(CodecName, QStringConverter::Flag::Stateless);
-    // resetState() leaves an earlier error of the ICU codec in place.
-    if (d.hasError())
-        d = QStringDecoder(CodecName, QStringConverter::Flag::Stateless);
-    d.resetState();
-    return d;
-}
-
-QStringEncoder& encoder()
-{
-    thread_local QStringEncoder e(CodecName, QStringConverter::Flag::Stateless);
-    // resetState() leaves an earlier error of the ICU codec in place.
-    if (e.hasError())
-        e = QStringEncoder(CodecName, QStringConverter::Flag::Stateless);
-    e.resetState();
-    return e;
-}
+// A fresh converter per call: resetting an ICU-backed one also drops its error reporting.
+QStringDecoder decoder() { return QStringDecoder(CodecName, QStringConverter::Flag::Stateless); }
+QStringEncoder encoder() { return QStringEncoder(CodecName, QStringConverter::Flag::Stateless); }
 
 QString decode(const char* data, size_t size, bool* ok)
 {
-    QStringDecoder& d = decoder();
+    QStringDecoder d = decoder();
     QString text = d.decode(QByteArrayView(data, qsizetype(size)));
     if (ok)
         *ok = !d.hasError();
@@ -49,7 +32,7 @@ QString visibleText(const std::string& bytes)
 
 std::optional<std::string> encode(const QString& text)
 {
-    QStringEncoder& e = encoder();
+    QStringEncoder e = encoder();
     const QByteArray bytes = e.encode(text);
     if (e.hasError())
         return std::nullopt;
