@@ -107,6 +107,10 @@ LoadResult Tdatatree::Load()
     QFile file(FileName);
     if (!file.open(QIODevice::ReadOnly))
         throw labeldata::FileError("を開けません", FileName, file.errorString());
+    // Any other file the user picks by mistake, however large, is refused without reading it whole.
+    const QByteArray head = file.peek(qint64(Magic.size()));
+    if (file.error() == QFileDevice::NoError && !IsTemplate(std::string_view(head.constData(), size_t(head.size()))))
+        return LoadResult::NotTemplate;
     const QByteArray image = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw labeldata::FileError("を読み込めません", FileName, file.errorString());
