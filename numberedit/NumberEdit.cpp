@@ -343,7 +343,8 @@ bool TNumberEdit::IsValidKey(QChar Key) const
             if (isSign(c) || c == thousand)
                 --digits;
         const QString selected = SelText();
-        const int start = SelStart(); // counted from 0, compared with dp as the classic rule does
+        const int start = SelStart(); // counted from 0 against dp counted from 1: a selection that
+                                      // begins at the separator still counts as integer part
         const bool replacing = !selected.isEmpty() && selected != QString(thousand) &&
                                selected != QString(separator) && selected != u"+" &&
                                selected != u"-" && start < dp;

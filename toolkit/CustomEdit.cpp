@@ -220,7 +220,7 @@ void TCustomEdit::HandleKey(QKeyEvent* event)
     const Qt::KeyboardModifiers shift = event->modifiers();
     KeyDown(key, shift);
 
-    // The character the key produces, as the classic edit would see it.
+    // The character the key produces; editing keys and Ctrl+letter arrive as control codes.
     QChar ch;
     const QString text = event->text();
     if (event->key() == Qt::Key_Backspace)

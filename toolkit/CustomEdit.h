@@ -16,8 +16,7 @@ using TKeyPressEvent = std::function<void(QObject* Sender, QChar& Key)>;
 
 enum TImeMode : unsigned char { imDontCare = 0, imClose = 1 };
 
-// Single-line edit whose hooks run synchronously, like the classic edit the program was
-// designed around:
+// Single-line edit whose hooks run synchronously:
 //  - Change runs after every text change (typed, pasted, set), never for an equal text;
 //  - KeyDown sees the key code first, KeyPress then sees the character (Backspace = 8,
 //    Tab = 9, Return = 13, Ctrl+letter = its control code) and may swallow it;
