@@ -46,7 +46,7 @@ struct Window
         Widget.activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&Widget));
     }
-    void leave() { Other->setFocus(); }
+    void leave() { QTest::keyClick(Field, Qt::Key_Tab); }
     void type(const QString& keys) { QTest::keyClicks(Field, keys); }
     void key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) { QTest::keyClick(Field, key, modifiers); }
     // Puts a text in without going through the focus or the key filter.
