@@ -19,15 +19,19 @@ namespace {
 // the replacement it would be stored as.
 int cp932Length(const QString& text)
 {
+    // A fresh encoder per call: a reused one may stop reporting characters it lacks.
     QStringEncoder encoder("windows-31j", QStringEncoder::Flag::Stateless);
     if (!encoder.isValid())
-        return int(text.toLocal8Bit().size());
+        return int(text.toUtf8().size());
+    const QByteArray whole = encoder.encode(text);
+    if (!encoder.hasError())
+        return int(whole.size());
     int bytes = 0;
     for (int i = 0; i < text.size(); ++i) {
         const int step = (text[i].isHighSurrogate() && i + 1 < text.size()) ? 2 : 1;
-        const QByteArray encoded = encoder.encode(text.mid(i, step));
-        bytes += encoder.hasError() || encoded.isEmpty() ? 1 : int(encoded.size());
-        encoder.resetState();
+        QStringEncoder one("windows-31j", QStringEncoder::Flag::Stateless);
+        const QByteArray encoded = one.encode(text.mid(i, step));
+        bytes += one.hasError() || encoded.isEmpty() ? 1 : int(encoded.size());
         i += step - 1;
     }
     return bytes;
