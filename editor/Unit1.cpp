@@ -309,6 +309,13 @@ void TForm1::FormCreate()
 
 void TForm1::FormDestroy()
 {
+    // The controls outlive this call; a late change notification must not reach a freed set.
+    Edit11->OnChange = nullptr;
+    for (TCustomEdit* field : std::initializer_list<TCustomEdit*>{
+             SpinEdit1, SpinEdit2, UpdownNumberEdit1, UpdownNumberEdit2, UpdownNumberEdit3, UpdownNumberEdit4,
+             UpdownNumberEdit5, UpdownNumberEdit6, UpdownNumberEdit7, UpdownNumberEdit8, UpdownNumberEdit9,
+             UpdownNumberEdit10})
+        field->OnChange = nullptr;
     Datatree.reset();
 }
 

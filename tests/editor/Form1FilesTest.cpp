@@ -9,6 +9,8 @@
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QTest>
 #include <QPushButton>
 
 #include <gtest/gtest.h>
@@ -103,16 +105,31 @@ TEST_F(FilesTest, SaveWritesTheCurrentFileWithoutADialogEvenAfterNew)
     EXPECT_EQ(readFile(path("set.tpl")).size(), 47u);
 }
 
-TEST_F(FilesTest, NewOnAnEmptyGroupNameLeavesSaveDisabled)
+TEST_F(FilesTest, ShortcutsRunTheirCommandsOnlyWhileEnabled)
 {
     auto form = newWindow();
-    form->New1->trigger();
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    form->Edit11->setFocus();
+    auto press = [&](Qt::Key key) { QTest::keyClick(form->Edit11, key, Qt::ControlModifier); };
+    form->UpdownNumberEdit3->SetValue(10);
+    press(Qt::Key_N); // New resets the fields; the empty group name leaves Save disabled
+    EXPECT_EQ(form->UpdownNumberEdit3->Value(), 91.0L);
     EXPECT_FALSE(form->S1->isEnabled());
-    // A disabled item ignores its shortcut as well as its menu entry.
-    ModalAnswers none;
-    none.message();
-    form->S1->trigger();
-    EXPECT_EQ(none.pending(), 1u);
+
+    {
+        ModalAnswers none;
+        none.message();
+        press(Qt::Key_S); // disabled: no group-name message
+        QApplication::processEvents();
+        EXPECT_EQ(none.pending(), 1u);
+    }
+
+    form->S1->setEnabled(true);
+    ModalAnswers asked;
+    asked.message();
+    press(Qt::Key_S);
+    EXPECT_EQ(asked.messages, std::vector<QString>{kNoGroupName});
 }
 
 TEST_F(FilesTest, OpenShowsTheFirstStyle)
