@@ -130,12 +130,21 @@ void drawSheet(TCanvas& canvas, const Geometry& g)
     canvas.LineTo(g.x1, g.yb);
 }
 
-// Last index in [0, count) for which a predicate that holds on a prefix is true, or -1.
+// Last index in [0, count) for which a predicate that holds on a prefix is true, or -1,
+// searched onwards from an index already known to pass (or -1): the strides double until one
+// fails, then the gap is halved.
 template <typename Pred>
-int64_t lastTrue(int64_t count, Pred pred)
+int64_t lastTrue(int64_t known, int64_t count, Pred pred)
 {
-    int64_t lo = -1;
+    int64_t lo = known;
     int64_t hi = count;
+    for (int64_t stride = 1; lo + stride < count; stride *= 2) {
+        if (!pred(lo + stride)) {
+            hi = lo + stride;
+            break;
+        }
+        lo += stride;
+    }
     while (hi - lo > 1) {
         const int64_t mid = lo + (hi - lo) / 2;
         if (pred(mid))
@@ -148,8 +157,10 @@ int64_t lastTrue(int64_t count, Pred pred)
 
 // For each pixel position along one axis: the last label index covering it (-1 for none) and
 // whether that label has its outline there. Both ends of a label move in the same direction
-// as the index grows (towards larger pixels when the step is not negative), which makes the
-// last covering index a binary search away.
+// as the index grows (towards larger pixels when the step is not negative), so the labels
+// starting at or before a pixel form a prefix, and the last covering label is the last of
+// that prefix if it reaches the pixel. Walking the pixels in the direction in which the prefix
+// only grows lets each search start where the previous one ended.
 template <typename From, typename To>
 void coverage(int size, int64_t count, int64_t step, From from, To to,
               std::vector<int64_t>& last, std::vector<char>& edge)
@@ -158,14 +169,16 @@ void coverage(int size, int64_t count, int64_t step, From from, To to,
     edge.assign(size, 0);
     if (count <= 0)
         return;
-    for (int p = 0; p < size; ++p) {
+    int64_t known = -1;
+    for (int i = 0; i < size; ++i) {
+        const int p = step >= 0 ? i : size - 1 - i;
         int64_t n;
         if (step >= 0) {
-            n = lastTrue(count, [&](int64_t j) { return from(j) <= p; });
+            n = known = lastTrue(known, count, [&](int64_t j) { return from(j) <= p; });
             if (n < 0 || to(n) < p)
                 continue;
         } else {
-            n = lastTrue(count, [&](int64_t j) { return to(j) >= p; });
+            n = known = lastTrue(known, count, [&](int64_t j) { return to(j) >= p; });
             if (n < 0 || from(n) > p)
                 continue;
         }
@@ -185,12 +198,13 @@ int64_t RoundHalfEven(Extended v)
     if (v <= -static_cast<Extended>(PositionLimit))
         return -PositionLimit;
     // Done by hand rather than with the current rounding mode, which a library may change.
-    Extended whole = std::trunc(v);
-    const Extended fraction = std::fabs(v - whole); // exact for |v| < 2^40
-    const Extended away = v < 0 ? -1 : 1;
-    if (fraction > 0.5L || (fraction == 0.5L && std::fmod(whole, 2.0L) != 0))
-        whole += away;
-    return static_cast<int64_t>(whole);
+    const auto whole = static_cast<int64_t>(v); // towards zero
+    const Extended fraction = v - static_cast<Extended>(whole); // exact below 2^40
+    if (fraction > 0.5L || (fraction == 0.5L && (whole & 1) != 0))
+        return whole + 1;
+    if (fraction < -0.5L || (fraction == -0.5L && (whole & 1) != 0))
+        return whole - 1;
+    return whole;
 }
 
 void DrawPreview(QImage& surface, const PreviewInput& input)
