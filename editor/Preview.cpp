@@ -226,13 +226,28 @@ void DrawPreview(QImage& surface, const PreviewInput& input)
              [&](int64_t i) { return g.rowFrom(i); }, [&](int64_t i) { return g.rowTo(i); },
              lastRow, rowEdge);
 
+    // Every covered row shows one of two patterns over the covered columns: all outline where
+    // the row is a label's top or bottom, otherwise the columns' own outline and inside.
+    std::vector<QRgb> inside(g.width);
+    std::vector<std::pair<int, int>> runs; // covered columns [first, second)
+    for (int x = 0; x < g.width; ++x) {
+        inside[x] = columnEdge[x] ? Blue : White;
+        if (lastColumn[x] < 0)
+            continue;
+        if (!runs.empty() && runs.back().second == x)
+            runs.back().second = x + 1;
+        else
+            runs.emplace_back(x, x + 1);
+    }
     for (int y = 0; y < g.height; ++y) {
         if (lastRow[y] < 0)
             continue;
         auto* line = reinterpret_cast<QRgb*>(surface.scanLine(y));
-        for (int x = 0; x < g.width; ++x) {
-            if (lastColumn[x] >= 0)
-                line[x] = (rowEdge[y] || columnEdge[x]) ? Blue : White;
+        for (const auto& [from, to] : runs) {
+            if (rowEdge[y])
+                std::fill(line + from, line + to, Blue);
+            else
+                std::copy(inside.begin() + from, inside.begin() + to, line + from);
         }
     }
 }
