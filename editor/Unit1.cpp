@@ -20,6 +20,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QStringListModel>
 #include <QGuiApplication>
 #include <QFileInfo>
 #include <QLayout>
@@ -155,6 +156,8 @@ void TForm1::buildControls()
     Label11 = staticText(client, "Label11", QStringLiteral("ラベルのスタイル"), 8, 40, 87, 12);
     ComboBox1 = place(new QComboBox(client), "ComboBox1", 104, 32, 113, 20);
     ComboBox1->setEditable(false);
+    // A plain string list takes a whole set of names in one reset.
+    ComboBox1->setModel(new QStringListModel(ComboBox1));
     ComboBox1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     ComboBox1->setAccessibleName(QStringLiteral("ラベルのスタイル"));
     Button3 = smallButton(client, "Button3", QStringLiteral("+"), 224, 32, QStringLiteral("スタイルを追加"));

@@ -2,6 +2,7 @@
 #include "editor/Unit1.h"
 
 #include "editor/GroupNameEdit.h"
+#include "editor/StyleName.h"
 #include "editor/Unit2.h"
 #include "labeldata/Cp932.h"
 #include "labeldata/Tdatatree.h"
@@ -13,16 +14,16 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QStringList>
+#include <QStringListModel>
 
 void TForm1::fillStyleList()
 {
     // One model reset instead of one insertion per style: a full set has 65535 of them.
-    QStringList names;
-    names.reserve(qsizetype(Datatree->LabelList.size()));
+    std::vector<const std::string*> names;
+    names.reserve(Datatree->LabelList.size());
     for (const auto& style : Datatree->LabelList)
-        names.append(cp932::visibleText(style->Name));
-    ComboBox1->clear();
-    ComboBox1->addItems(names);
+        names.push_back(&style->Name);
+    static_cast<QStringListModel*>(ComboBox1->model())->setStringList(visibleTexts(names));
     ComboBox1->setCurrentIndex(-1);
 }
 
