@@ -99,8 +99,9 @@ TEST(Form1Layout, EveryControlHasItsPlaceParentAndCaption)
         } else {
             EXPECT_EQ(w->size(), QSize(row.width, row.height));
         }
-        if (row.caption)
+        if (row.caption) {
             EXPECT_EQ(captionOf(w), QString::fromUtf8(row.caption));
+        }
     }
 }
 

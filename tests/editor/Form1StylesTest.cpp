@@ -52,14 +52,6 @@ std::vector<QString> listTexts(const TForm1& form)
     return texts;
 }
 
-std::vector<std::string> styleNames(const TForm1& form)
-{
-    std::vector<std::string> names;
-    for (const auto& style : form.Datatree->LabelList)
-        names.push_back(style->Name);
-    return names;
-}
-
 } // namespace
 
 TEST(Form1Styles, AddStoresTheFieldsUnderTheTypedNameCutAtACharacterBoundary)
@@ -314,8 +306,9 @@ TEST(Form1Styles, FieldChangesFollowTheirHandlersRules)
         row.change(*form);
         EXPECT_EQ(form->Button4->isEnabled(), row.enablesU);
         EXPECT_FALSE(form->S1->isEnabled()); // a field change alone never enables Save
-        if (!row.enablesU)
+        if (!row.enablesU) {
             EXPECT_EQ(form->Image1->Picture(), before);
+        }
     }
 }
 
