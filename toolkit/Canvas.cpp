@@ -18,8 +18,14 @@ int64_t clampCoordinate(int64_t v)
 TCanvas::TCanvas(QImage& image)
     : FImage(image)
 {
+    prepare();
+}
+
+// The image may have been replaced since the last operation: take its size afresh.
+void TCanvas::prepare()
+{
     const auto format = FImage.format();
-    if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32
+    if (!FImage.isNull() && format != QImage::Format_RGB32 && format != QImage::Format_ARGB32
         && format != QImage::Format_ARGB32_Premultiplied)
         FImage = FImage.convertToFormat(QImage::Format_RGB32);
     FWidth = FImage.width();
@@ -28,7 +34,7 @@ TCanvas::TCanvas(QImage& image)
 
 QRgb TCanvas::Pixel(int x, int y) const
 {
-    if (x < 0 || y < 0 || x >= FWidth || y >= FHeight)
+    if (x < 0 || y < 0 || x >= FImage.width() || y >= FImage.height())
         return 0;
     return reinterpret_cast<const QRgb*>(FImage.constScanLine(y))[x];
 }
@@ -60,6 +66,7 @@ void TCanvas::Rectangle(int64_t l, int64_t t, int64_t r, int64_t b)
     b = clampCoordinate(b);
     if (r <= l || b <= t)
         return;
+    prepare();
 
     const int64_t yFrom = std::max<int64_t>(t, 0);
     const int64_t yTo = std::min<int64_t>(b, FHeight);
@@ -118,6 +125,7 @@ void TCanvas::LineTo(int64_t x, int64_t y)
     const int64_t steps = xMajor ? adx : ady; // pixels 0 .. steps - 1; the end point is left out
     if (steps == 0)
         return;
+    prepare();
 
     // Along the major axis pixel i sits at start + sign * i; only the i that land on the
     // image are visited, so a line of any length costs at most one image side.

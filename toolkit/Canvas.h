@@ -12,11 +12,12 @@ enum TPenStyle : unsigned char { psSolid = 0, psDot = 1 };
 // that far-off shapes are clipped to the image instead of overflowing.
 class TCanvas {
 public:
-    // The image is converted to a 32-bit format if it is in another one.
+    // The canvas draws on the image itself, whatever size or contents it is given later; an
+    // image of another pixel format is converted to a 32-bit one before drawing.
     explicit TCanvas(QImage& image);
 
-    int Width() const { return FWidth; }
-    int Height() const { return FHeight; }
+    int Width() const { return FImage.width(); }
+    int Height() const { return FImage.height(); }
 
     QColor PenColor() const { return QColor::fromRgb(FPenColor); }
     void SetPenColor(const QColor& color) { FPenColor = color.rgb(); }
@@ -36,12 +37,14 @@ public:
     QRgb Pixel(int x, int y) const;
 
 private:
+    void prepare();
     void plot(int64_t x, int64_t y, QRgb color);
     void fillSpan(int64_t y, int64_t xFrom, int64_t xTo, QRgb color); // xFrom <= x < xTo
 
     QImage& FImage;
-    int FWidth;
-    int FHeight;
+    // Size of the image as of the current drawing operation.
+    int FWidth = 0;
+    int FHeight = 0;
     QRgb FPenColor = qRgb(0, 0, 0);
     QRgb FBrushColor = qRgb(255, 255, 255);
     TPenStyle FPenStyle = psSolid;

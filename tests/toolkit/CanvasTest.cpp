@@ -172,6 +172,22 @@ TEST(CanvasTest, ConvertsImagesOfOtherFormats)
     }
 }
 
+// A canvas kept across a resize of its image (the control's bitmap is replaced when the control
+// changes size) draws within the new image, never past it.
+TEST(CanvasTest, FollowsItsImageWhenItIsReplaced)
+{
+    QImage image = greyImage(40, 30);
+    TCanvas canvas(image);
+    image = greyImage(5, 4);
+    EXPECT_EQ(canvas.Width(), 5);
+    canvas.SetBrushColor(QColor::fromRgb(Brush));
+    canvas.Rectangle(0, 0, 40, 30);
+    canvas.MoveTo(0, 20);
+    canvas.LineTo(39, 1);
+    EXPECT_EQ(image.size(), QSize(5, 4));
+    EXPECT_EQ(image.pixel(2, 2), Brush);
+}
+
 // The control's bitmap has the control's size even before it is first shown, and a paint
 // shows the bitmap unchanged.
 TEST(ImageTest, PictureFollowsTheControlAndIsShownOneToOne)
