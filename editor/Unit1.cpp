@@ -267,7 +267,7 @@ void TForm1::buildMenu()
     About1 = item(Help1, "About1");
     About1->setText(QStringLiteral("バージョン情報(&A)..."));
     // Opening the menu brings its actions up to date; the help action then finds the application.
-    connect(Help1, &QMenu::aboutToShow, this, [this] { HelpContents1->setEnabled(true); });
+    connect(Help1, &QMenu::aboutToShow, this, [this] { runGuarded([this] { HelpContents1->setEnabled(true); }); });
 }
 
 void TForm1::bindEvents()
