@@ -86,18 +86,21 @@ LoadResult Tdatatree::LoadImage(std::string_view image)
             return LoadResult::Damaged;
     }
 
-    std::vector<std::unique_ptr<Tlabelpar>> styles;
-    styles.reserve(n);
-    for (size_t i = 0; i < n; ++i) {
-        auto style = std::make_unique<Tlabelpar>();
-        style->Name = ReadFixedString(image, entryOffset(i), NameReadSize);
-        style->ReadRecord(image, u32At(image, entryOffset(i) + NameReadSize));
-        styles.push_back(std::move(style));
-    }
+    // Only running out of memory can stop what follows; then the appended styles go again.
     std::string groupName = ReadFixedString(image, GroupNameOffset, GroupNameReadSize);
-
-    LabelList.reserve(LabelList.size() + styles.size());
-    std::move(styles.begin(), styles.end(), std::back_inserter(LabelList));
+    const size_t before = LabelList.size();
+    LabelList.reserve(before + n);
+    try {
+        for (size_t i = 0; i < n; ++i) {
+            auto style = std::make_unique<Tlabelpar>();
+            style->Name = ReadFixedString(image, entryOffset(i), NameReadSize);
+            style->ReadRecord(image, u32At(image, entryOffset(i) + NameReadSize));
+            LabelList.push_back(std::move(style));
+        }
+    } catch (...) {
+        LabelList.resize(before);
+        throw;
+    }
     GroupName = std::move(groupName);
     return LoadResult::Loaded;
 }
