@@ -150,7 +150,7 @@ void TForm1::buildControls()
     setCentralWidget(client);
 
     Edit11 = place(new TGroupNameEdit(client), "Edit11", 8, 8, 121, 20);
-    Edit11->setAccessibleName(QStringLiteral("グループ名"));
+    Edit11->setAccessibleName(QStringLiteral("ラベルグループ名"));
     // The designer's text; clearing it at the reset is the change that gives GroupName its NUL.
     Edit11->setText(QStringLiteral("Edit11"));
     Label11 = staticText(client, "Label11", QStringLiteral("ラベルのスタイル"), 8, 40, 87, 12);
