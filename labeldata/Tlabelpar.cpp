@@ -1,14 +1,30 @@
 #include "labeldata/Tlabelpar.h"
 
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
 
-double MilToMm(uint16_t value)
+namespace {
+
+// A word times 0.0254 without a division. 0.0254 is split into a head of 37 significant bits,
+// so that word * head (16 + 37 bits) is exact, and the rest, whose one rounding is some 2^-89
+// of the result. The exact v * 254 / 10000 lies at least 2^-62 (relative) from any point
+// halfway between two doubles, so the one rounding of head + rest picks the same double as
+// the division would. The test suite compares all 65536 words with the division.
+constexpr double MmPerMilHead = std::bit_cast<double>(std::bit_cast<uint64_t>(0.0254) & ~uint64_t(0xFFFF));
+// 5000 * head is exact (50 bits) and so is 127 minus it; only the final division rounds.
+constexpr double MmPerMilRest = (127.0 - 5000.0 * MmPerMilHead) / 5000.0;
+
+inline double milToMm(uint32_t value)
 {
-    const uint32_t scaled = uint32_t(value) * 254u;
-    return double(scaled) / 10000.0;
+    const double v = double(value);
+    return v * MmPerMilHead + v * MmPerMilRest;
 }
+
+} // namespace
+
+double MilToMm(uint16_t value) { return milToMm(value); }
 
 int32_t MmToMil(double length)
 {
@@ -51,9 +67,8 @@ void Tlabelpar::ReadRecord(std::string_view image, size_t offset)
     double mm[13];
     for (size_t i = 0; i < 13; ++i)
         w[i] = wordAt(image, offset + 4 + 2 * i); // the record mark is skipped unchecked
-    // One loop of independent divisions, which the compiler can pair up.
     for (size_t i = 0; i < 13; ++i)
-        mm[i] = double(uint32_t(w[i]) * 254u) / 10000.0; // as MilToMm
+        mm[i] = milToMm(w[i]);
     SheetWidth = mm[0];
     SheetHeight = mm[1];
     LeftMargin = mm[2];

@@ -49,6 +49,28 @@ TEST(Tlabelpar, EveryWordReadsBackAsItself)
     EXPECT_DOUBLE_EQ(MilToMm(65535), 1664.589);
 }
 
+TEST(Tlabelpar, EveryWordGivesTheCorrectlyRoundedQuotient)
+{
+    // A length read from a file is v * 254 / 10000 rounded once to a double: the same double on
+    // every build, whether read alone or as part of a record.
+    std::string image = recordWithWords(std::vector<uint16_t>(13, 0));
+    for (uint32_t v = 0; v <= 65535; ++v) {
+        const double quotient = double(v * 254u) / 10000.0;
+        ASSERT_EQ(MilToMm(uint16_t(v)), quotient) << v;
+        for (size_t i = 0; i < 13; ++i) {
+            image[4 + 2 * i] = char(v & 0xFF);
+            image[5 + 2 * i] = char(v >> 8);
+        }
+        Tlabelpar s;
+        s.ReadRecord(image, 0);
+        const double lengths[] = {s.SheetWidth, s.SheetHeight, s.LeftMargin, s.TopMargin,
+                                  s.RightMargin, s.BottomMargin, s.HorizontalSpacing,
+                                  s.VerticalSpacing, s.LabelWidth, s.LabelHeight};
+        for (double mm : lengths)
+            ASSERT_EQ(mm, quotient) << v;
+    }
+}
+
 TEST(Tlabelpar, EveryTwoDecimalLengthGoesToTheNearestThousandth)
 {
     // k hundredths of a millimetre are exactly 100k / 254 thousandths; + 0.5, truncated.
