@@ -1,7 +1,10 @@
 #include "labeldata/Tlabelpar.h"
 
+#include "labeldata/SlabPool.h"
+
 #include <bit>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 
@@ -49,24 +52,19 @@ int32_t MmToMil(double length)
     return static_cast<int32_t>(static_cast<double>(whole)); // exact: |whole| < 2^31 + 1
 }
 
-namespace {
-
-uint16_t wordAt(std::string_view image, size_t offset)
-{
-    return uint16_t(uint8_t(image[offset]) | (uint8_t(image[offset + 1]) << 8));
-}
-
-} // namespace
-
 void Tlabelpar::ReadRecord(std::string_view image, size_t offset)
 {
     if (offset > image.size() || image.size() - offset < RecordReadSize)
         throw std::out_of_range("label record lies beyond the end of the template image");
 
+    // One copy of the 13 words: assembled byte by byte they cost more than the conversions.
     uint16_t w[13];
+    std::memcpy(w, image.data() + offset + 4, sizeof w); // the record mark is skipped unchecked
+    if constexpr (std::endian::native != std::endian::little) {
+        for (uint16_t& word : w)
+            word = uint16_t((word >> 8) | (word << 8));
+    }
     double mm[13];
-    for (size_t i = 0; i < 13; ++i)
-        w[i] = wordAt(image, offset + 4 + 2 * i); // the record mark is skipped unchecked
     for (size_t i = 0; i < 13; ++i)
         mm[i] = milToMm(w[i]);
     SheetWidth = mm[0];
@@ -81,4 +79,48 @@ void Tlabelpar::ReadRecord(std::string_view image, size_t offset)
     VerticalSpacing = mm[10];
     LabelWidth = mm[11];
     LabelHeight = mm[12];
+}
+
+namespace {
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TESSEL_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define TESSEL_ASAN 1
+#endif
+
+#ifndef TESSEL_ASAN
+// Built at compile time and never torn down, so styles made or freed during static
+// construction or destruction still find it.
+union StylePool {
+    labeldata::SlabPool pool;
+    constexpr StylePool() : pool(sizeof(Tlabelpar)) {}
+    ~StylePool() {}
+};
+constinit StylePool stylePool;
+#endif
+
+} // namespace
+
+// Under AddressSanitizer every style is its own heap block, so a use after free or a double
+// free is still reported.
+void* Tlabelpar::operator new(std::size_t size)
+{
+#ifdef TESSEL_ASAN
+    return ::operator new(size);
+#else
+    return stylePool.pool.allocate(size);
+#endif
+}
+
+void Tlabelpar::operator delete(void* style) noexcept
+{
+#ifdef TESSEL_ASAN
+    ::operator delete(style);
+#else
+    stylePool.pool.deallocate(style);
+#endif
 }

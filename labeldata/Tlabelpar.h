@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -29,6 +30,11 @@ public:
     // Record layout inside a template image.
     static constexpr size_t RecordSize = 52;
     static constexpr size_t RecordReadSize = 30; // mark plus the 13 words that are read
+
+    // Styles come and go by the tens of thousands with a template file; a pool keeps that off
+    // the general heap. Only the thread that made the first style uses it (see SlabPool).
+    static void* operator new(std::size_t size);
+    static void operator delete(void* style) noexcept;
 
     // Fills the twelve numbers from the record at offset; throws std::out_of_range, changing
     // nothing, when the words it reads are not all inside the image.

@@ -1,0 +1,159 @@
+#include "labeldata/SlabPool.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+
+namespace labeldata {
+
+namespace {
+
+constexpr size_t SlabBytes = 64 * 1024;
+
+thread_local constinit char threadMark = 0;
+
+[[noreturn]] void fail(const char* message)
+{
+    std::fputs(message, stderr);
+    std::abort();
+}
+
+} // namespace
+
+// Each slot starts with its slab, so a block finds its way home without aligned slabs or a
+// search; a block from the heap has none there.
+struct SlabPool::Slot {
+    Slab* slab;
+    Slot* next; // while free; the block's own bytes otherwise
+};
+
+struct SlabPool::Slab {
+    Slab* prev;
+    Slab* next;
+    Slot* free;
+    size_t used;
+    size_t fresh; // slots from here on were never handed out
+    size_t slotBytes;
+    size_t capacity;
+
+    Slot* slot(size_t i) { return reinterpret_cast<Slot*>(reinterpret_cast<char*>(this + 1) + i * slotBytes); }
+};
+
+namespace {
+
+constexpr size_t HeaderBytes = offsetof(SlabPool::Slot, next);
+constexpr uintptr_t FreeTag = 1; // on a free slot's slab pointer: a second free is caught
+
+SlabPool::Slab* tagged(SlabPool::Slab* s) { return reinterpret_cast<SlabPool::Slab*>(reinterpret_cast<uintptr_t>(s) | FreeTag); }
+
+void* heapBlock(size_t size)
+{
+    auto* slot = static_cast<void**>(::operator new(HeaderBytes + size));
+    *slot = nullptr;
+    return reinterpret_cast<char*>(slot) + HeaderBytes;
+}
+
+} // namespace
+
+SlabPool::~SlabPool()
+{
+    while (Slab* s = spare_) {
+        spare_ = s->next;
+        ::operator delete(s);
+    }
+}
+
+bool SlabPool::onOwnerThread()
+{
+    if (owner_ == &threadMark)
+        return true;
+    if (owner_)
+        return false;
+    owner_ = &threadMark;
+    return true;
+}
+
+SlabPool::Slab* SlabPool::newSlab()
+{
+    if (Slab* s = spare_) {
+        spare_ = s->next;
+        s->next = nullptr;
+        return s;
+    }
+    const size_t slotBytes = (HeaderBytes + blockSize_ + 7) / 8 * 8;
+    const size_t capacity = (SlabBytes - sizeof(Slab)) / slotBytes;
+    auto* s = static_cast<Slab*>(::operator new(sizeof(Slab) + capacity * slotBytes));
+    *s = Slab{nullptr, nullptr, nullptr, 0, 0, slotBytes, capacity};
+    ++slabs_;
+    return s;
+}
+
+void* SlabPool::allocate(size_t size)
+{
+    if (size != blockSize_ || size < sizeof(Slot*) || !onOwnerThread())
+        return heapBlock(size);
+    if (!room_)
+        room_ = newSlab();
+    Slab* s = room_;
+    Slot* slot;
+    if (s->free) {
+        slot = s->free;
+        s->free = slot->next;
+    } else {
+        slot = s->slot(s->fresh++);
+    }
+    slot->slab = s;
+    if (++s->used == s->capacity) {
+        room_ = s->next;
+        if (room_)
+            room_->prev = nullptr;
+        s->next = nullptr;
+    }
+    return reinterpret_cast<char*>(slot) + HeaderBytes;
+}
+
+void SlabPool::deallocate(void* block) noexcept
+{
+    if (!block)
+        return;
+    auto* slot = reinterpret_cast<Slot*>(static_cast<char*>(block) - HeaderBytes);
+    Slab* s = slot->slab;
+    if (!s) {
+        ::operator delete(slot);
+        return;
+    }
+    if (reinterpret_cast<uintptr_t>(s) & FreeTag)
+        fail("labeldata: a pooled block was freed twice\n");
+    if (owner_ != &threadMark)
+        fail("labeldata: a pooled block was freed on a thread that does not own the pool\n");
+    if (s->used == s->capacity) {
+        s->prev = nullptr;
+        s->next = room_;
+        if (room_)
+            room_->prev = s;
+        room_ = s;
+    }
+    slot->slab = tagged(s);
+    slot->next = s->free;
+    s->free = slot;
+    if (--s->used == 0)
+        releaseSlab(s);
+}
+
+void SlabPool::releaseSlab(Slab* s) noexcept
+{
+    if (s->prev)
+        s->prev->next = s->next;
+    else
+        room_ = s->next;
+    if (s->next)
+        s->next->prev = s->prev;
+    // Kept for the next file, as the heap keeps small freed blocks: handing the slabs back let
+    // the heap return them to the system, and the next load paid a page fault for every page.
+    *s = Slab{nullptr, spare_, nullptr, 0, 0, s->slotBytes, s->capacity};
+    spare_ = s;
+}
+
+} // namespace labeldata
