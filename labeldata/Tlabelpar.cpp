@@ -57,28 +57,28 @@ void Tlabelpar::ReadRecord(std::string_view image, size_t offset)
     if (offset > image.size() || image.size() - offset < RecordReadSize)
         throw std::out_of_range("label record lies beyond the end of the template image");
 
-    // One copy of the 13 words: assembled byte by byte they cost more than the conversions.
-    uint16_t w[13];
-    std::memcpy(w, image.data() + offset + 4, sizeof w); // the record mark is skipped unchecked
-    if constexpr (std::endian::native != std::endian::little) {
-        for (uint16_t& word : w)
-            word = uint16_t((word >> 8) | (word << 8));
-    }
-    double mm[13];
-    for (size_t i = 0; i < 13; ++i)
-        mm[i] = milToMm(w[i]);
-    SheetWidth = mm[0];
-    SheetHeight = mm[1];
-    LeftMargin = mm[2];
-    TopMargin = mm[3];
-    RightMargin = mm[4];
-    BottomMargin = mm[5];
-    Columns = w[6];
-    Rows = w[7];
-    HorizontalSpacing = mm[9];
-    VerticalSpacing = mm[10];
-    LabelWidth = mm[11];
-    LabelHeight = mm[12];
+    // Each word straight from the image: assembled byte by byte, or copied to the stack first,
+    // they cost more than the conversions.
+    const char* const words = image.data() + offset + 4; // the record mark is skipped unchecked
+    auto word = [words](size_t i) {
+        uint16_t w;
+        std::memcpy(&w, words + 2 * i, sizeof w);
+        if constexpr (std::endian::native != std::endian::little)
+            w = uint16_t((w >> 8) | (w << 8));
+        return w;
+    };
+    SheetWidth = milToMm(word(0));
+    SheetHeight = milToMm(word(1));
+    LeftMargin = milToMm(word(2));
+    TopMargin = milToMm(word(3));
+    RightMargin = milToMm(word(4));
+    BottomMargin = milToMm(word(5));
+    Columns = word(6);
+    Rows = word(7);
+    HorizontalSpacing = milToMm(word(9)); // word 8 is reserved
+    VerticalSpacing = milToMm(word(10));
+    LabelWidth = milToMm(word(11));
+    LabelHeight = milToMm(word(12));
 }
 
 namespace {
