@@ -31,6 +31,16 @@ double MilToMm(uint16_t value) { return milToMm(value); }
 
 int32_t MmToMil(double length)
 {
+    // Fast path in double precision: its error is far below 1e-6 thousandths here, so when the
+    // sum is not that close to a whole number it truncates exactly as the extended one does.
+    const double quick = length / 254.0 * 10000.0 + 0.5;
+    if (quick > -1e6 && quick < 1e6) {
+        const auto whole = static_cast<int32_t>(quick); // toward zero
+        const double fraction = std::fabs(quick - whole);
+        if (fraction > 1e-6 && fraction < 1 - 1e-6)
+            return whole;
+    }
+
     // No rounding to double between the steps: 1000 mm must give 39370, 11 mm 433.
     const long double mil = static_cast<long double>(length) / 254.0L * 10000.0L + 0.5L;
     if (std::isnan(mil))

@@ -6,6 +6,7 @@
 #include <limits>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -95,6 +96,27 @@ TEST(Tlabelpar, HalfwayRoundsUpAndNegativeTruncatesTowardZero)
     };
     for (const Row& r : rows)
         EXPECT_EQ(MmToMil(r.mm), r.word) << r.mm;
+}
+
+// Lengths typed or computed anywhere, halfway cases and their neighbours one ulp away included,
+// convert exactly as the sum in extended precision truncated toward zero.
+TEST(Tlabelpar, AnyLengthConvertsAsInExtendedPrecision)
+{
+    const auto reference = [](double mm) {
+        return int32_t(std::trunc(static_cast<long double>(mm) / 254.0L * 10000.0L + 0.5L));
+    };
+    std::vector<double> lengths;
+    for (int k = -70000; k <= 70000; ++k) {
+        const double halfway = (k + 0.5) * 0.0254;
+        lengths.insert(lengths.end(), {halfway, std::nextafter(halfway, 1e9), std::nextafter(halfway, -1e9)});
+    }
+    uint64_t state = 12345;
+    for (int i = 0; i < 200000; ++i) {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        lengths.push_back((double(state >> 11) / double(1ULL << 53) - 0.5) * 4000);
+    }
+    for (double mm : lengths)
+        ASSERT_EQ(MmToMil(mm), reference(mm)) << mm;
 }
 
 TEST(Tlabelpar, LengthsBeyondAnyIntegerConvertWithoutUndefinedBehaviour)
