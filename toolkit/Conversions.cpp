@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <locale.h>
 #include <string>
 
 namespace {
@@ -184,7 +185,9 @@ Extended StrToFloat(const QString& text)
     if (!anyDigit) // "." and "-." read as zero
         return 0;
 
-    const Extended value = std::strtold(plain.c_str(), nullptr);
+    // The application adopts the user's C locale, whose decimal point may not be the '.' of plain.
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t(0));
+    const Extended value = strtold_l(plain.c_str(), nullptr, cLocale);
     if (std::isinf(value) || std::isnan(value))
         notAFloat(text);
     return value;

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <limits>
+#include <string>
 #include <optional>
 
 namespace {
@@ -117,6 +119,33 @@ TEST(Conversions, FloatParserFollowsACommaDecimalSeparator)
     Separators sep(u',', u'.');
     EXPECT_EQ(StrToFloat(u"1,5"_qs), 1.5L);
     EXPECT_THROW(StrToFloat(u"1.5"_qs), EConvertError);
+}
+
+// The application takes the C library's numeric locale from the user's environment, where
+// the decimal point may be a comma; the parser must not depend on it.
+TEST(Conversions, FloatParserIgnoresTheCLibrarysNumericLocale)
+{
+    const std::string previous = setlocale(LC_NUMERIC, nullptr);
+    const char* used = nullptr;
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8", "de_DE", "fr_FR"})
+        if ((used = setlocale(LC_NUMERIC, name)))
+            break;
+    if (!used || std::string(localeconv()->decimal_point) == ".") {
+        setlocale(LC_NUMERIC, previous.c_str());
+        GTEST_SKIP() << "no locale with a comma decimal point installed";
+    }
+    const struct { QChar decimal, thousand; const char* text; long double value; } rows[] = {
+        {u'.', u',', "1.5", 1.5L},
+        {u'.', u',', "-2.25", -2.25L},
+        {u'.', u',', "1.5E3", 1500},
+        {u',', u'.', "1,5", 1.5L},
+        {u',', u'.', "0,015", 0.015L},
+    };
+    for (const auto& row : rows) {
+        Separators sep(row.decimal, row.thousand);
+        EXPECT_EQ(StrToFloat(QString::fromUtf8(row.text)), row.value) << row.text << " under " << used;
+    }
+    setlocale(LC_NUMERIC, previous.c_str());
 }
 
 TEST(Conversions, IntegerParsersReadDecimalAndDollarHexadecimalWithinTheirWidth)
