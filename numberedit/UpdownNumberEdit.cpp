@@ -158,8 +158,10 @@ void TUpdownNumberEdit::KeyDown(int& Key, Qt::KeyboardModifiers Shift)
 
 void TUpdownNumberEdit::KeyPress(QChar& Key)
 {
+    // The key that arrived decides, not what a key-press handler made of it.
+    const bool isReturn = Key == QChar(13);
     TNumberEdit::KeyPress(Key);
-    if (Key != QChar(13))
+    if (!isReturn)
         return;
     // Return is never a line break here; it belongs to the window's default button.
     Key = QChar(0);

@@ -189,14 +189,15 @@ TEST(UpdownNumberEdit, ReturnClicksTheNearestDefaultButtonOfTheParents)
 {
     const struct {
         const char* name;
-        bool onWindow, inBox, enabled, visible;
+        bool onWindow, inBox, enabled, visible, swallowedByHandler;
         int windowClicks, boxClicks;
     } rows[] = {
-        {"two levels up", true, false, true, true, 1, 0},
-        {"the nearer parent wins", true, true, true, true, 0, 1},
-        {"disabled buttons are skipped", true, false, false, true, 0, 0},
-        {"hidden buttons are skipped", true, false, true, false, 0, 0},
-        {"no default button", false, false, true, true, 0, 0},
+        {"two levels up", true, false, true, true, false, 1, 0},
+        {"the nearer parent wins", true, true, true, true, false, 0, 1},
+        {"disabled buttons are skipped", true, false, false, true, false, 0, 0},
+        {"hidden buttons are skipped", true, false, true, false, false, 0, 0},
+        {"no default button", false, false, true, true, false, 0, 0},
+        {"a key-press handler that swallows Return", true, false, true, true, true, 1, 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -212,6 +213,8 @@ TEST(UpdownNumberEdit, ReturnClicksTheNearestDefaultButtonOfTheParents)
         int windowClicks = 0, boxClicks = 0;
         QObject::connect(windowButton, &QPushButton::clicked, [&] { ++windowClicks; });
         QObject::connect(boxButton, &QPushButton::clicked, [&] { ++boxClicks; });
+        if (row.swallowedByHandler)
+            edit->OnKeyPress = [](QObject*, QChar& key) { key = QChar(0); };
         window.show();
         edit->setFocus();
         edit->SetText("12");
