@@ -42,11 +42,15 @@ int cp932Length(const QString& text)
 TCustomEdit::TCustomEdit(QWidget* parent) : QLineEdit(parent)
 {
     connect(this, &QLineEdit::textChanged, this, [this] { TextChangedByQt(); });
-    connect(qApp, &QApplication::focusChanged, this,
-            [this](QWidget* oldWidget, QWidget* newWidget) { FocusChanged(oldWidget, newWidget); });
+    FFocusConnection = connect(qApp, &QApplication::focusChanged, this,
+                               [this](QWidget* oldWidget, QWidget* newWidget) { FocusChanged(oldWidget, newWidget); });
 }
 
-TCustomEdit::~TCustomEdit() = default;
+TCustomEdit::~TCustomEdit()
+{
+    // QWidget's destructor gives up the focus, after this part of the edit is gone.
+    disconnect(FFocusConnection);
+}
 
 void TCustomEdit::SetText(const QString& value)
 {

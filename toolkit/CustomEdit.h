@@ -123,6 +123,7 @@ private:
     TImeMode FImeMode = imDontCare;
     bool FHasEditFocus = false;
     int FQtDepth = 0;
+    QMetaObject::Connection FFocusConnection;
     const QKeyEvent* FKeyEvent = nullptr;
     std::exception_ptr FPending;
 };

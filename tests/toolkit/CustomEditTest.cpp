@@ -169,6 +169,28 @@ TEST(CustomEdit, EnterAndExitFollowTheWindowsFocusedControlOnly)
     EXPECT_EQ(window.First->Events, QStringList{u"enter first"_qs});
 }
 
+TEST(CustomEdit, TheFocusedEditOrItsWindowCanBeDestroyed)
+{
+    const struct { const char* name; bool wholeWindow; } rows[] = {
+        {"the focused edit", false},
+        {"the window around it", true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto window = std::make_unique<Window>();
+        window->First->setFocus();
+        ASSERT_TRUE(window->First->HasEditFocus());
+        if (row.wholeWindow) {
+            window.reset();
+            continue;
+        }
+        delete window->First;
+        // The remaining edit still follows the focus.
+        window->Second->setFocus();
+        EXPECT_EQ(window->Second->Events, QStringList{u"enter second"_qs});
+    }
+}
+
 TEST(CustomEdit, EveryPastePathEndsInThePasteHook)
 {
     Window window;
