@@ -11,6 +11,7 @@
 #include <QMimeData>
 #include <QRegularExpression>
 #include <QStringEncoder>
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -242,6 +243,11 @@ void TCustomEdit::HandleKey(QKeyEvent* event)
     else if (text.size() == 1 && text[0].unicode() >= 32 && text[0].unicode() != 127)
         ch = text[0];
 
+    if (ch.isNull() && text.size() > 1 &&
+        std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 32 && c.unicode() != 127; })) {
+        TypeEach(text);
+        return;
+    }
     if (ch.isNull()) {
         if (key == 0)
             return;
@@ -270,6 +276,21 @@ void TCustomEdit::HandleKey(QKeyEvent* event)
     if (ch.unicode() >= 32 && !(shift & Qt::ControlModifier) && !FitsLimit(QString(ch)))
         return;
     CallQt([&] { QLineEdit::keyPressEvent(event); });
+}
+
+void TCustomEdit::TypeEach(const QString& text)
+{
+    // A key that yields several characters (composed, or beyond 16 bits): each one passes the
+    // key-press hook and the byte limit, as if typed alone.
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype units = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        QChar ch = text[i];
+        KeyPress(ch);
+        const QString piece = ch == text[i] ? text.mid(i, units) : QString(ch);
+        if (!ch.isNull() && ch.unicode() >= 32 && !isReadOnly() && FitsLimit(piece))
+            InsertTyped(piece);
+        i += units - 1;
+    }
 }
 
 void TCustomEdit::InsertTyped(const QString& text)

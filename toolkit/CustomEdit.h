@@ -112,6 +112,7 @@ protected:
 
 private:
     void HandleKey(QKeyEvent* event);
+    void TypeEach(const QString& text);
     void InsertTyped(const QString& text);
     void TextChangedByQt();
     void FocusChanged(QWidget* oldWidget, QWidget* newWidget);

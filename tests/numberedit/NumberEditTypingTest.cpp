@@ -236,6 +236,27 @@ TEST(NumberEditTyping, DecimalFilterLetsOnlyNumberTextThrough)
     }
 }
 
+// Composed keys and characters beyond 16 bits arrive as one key with several characters.
+TEST(NumberEditTyping, AKeyYieldingSeveralCharactersIsFilteredCharacterByCharacter)
+{
+    Separators sep(u'.', u',');
+    const struct { const char* keyText; const char* text; } rows[] = {
+        {"3x", "123"},
+        {"3.4", "123.4"},
+        {"-5", "-125"},
+        {"\U0001D7D9", "12"}, // a digit outside the 16-bit range
+    };
+    for (const auto& row : rows) {
+        Window window;
+        ModalCatcher catcher;
+        window.enter();
+        window.prepare(u"12"_qs, 2);
+        QTest::sendKeyEvent(QTest::Click, window.Field, Qt::Key_unknown, QString::fromUtf8(row.keyText), Qt::NoModifier);
+        EXPECT_EQ(window.Field->Text(), QString::fromUtf8(row.text)) << row.keyText;
+        EXPECT_TRUE(catcher.Texts.isEmpty()) << row.keyText;
+    }
+}
+
 TEST(NumberEditTyping, SignKeysToggleTheSignAtTheFront)
 {
     Separators sep(u'.', u',');

@@ -233,6 +233,9 @@ TEST(CustomEdit, ByteLimitAppliesToTypingAndPastingOnly)
     for (const QString text : {u"あ"_qs, u"い"_qs}) // two bytes each in code page 932
         QTest::sendKeyEvent(QTest::Click, &edit, Qt::Key_unknown, text, Qt::NoModifier);
     EXPECT_EQ(edit.Text(), u"abあ");
+    edit.SetText(u"ab"_qs);
+    QTest::sendKeyEvent(QTest::Click, &edit, Qt::Key_unknown, u"あい"_qs, Qt::NoModifier);
+    EXPECT_EQ(edit.Text(), u"abあ") << "a key that yields two characters";
 
     edit.SetText(u"a"_qs);
     edit.setCursorPosition(1);
