@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Run inside an X server (xvfb-run): starts the editor, waits for its window to be mapped,
+# Run inside an X server (DISPLAY set, e.g. by xvfb-run): starts the editor, waits for its window to be mapped,
 # prints its geometry and the time from start to the mapped window, and saves a screenshot.
 # Usage: show_in_xvfb.sh EDITOR SCREENSHOT.png
 set -u
