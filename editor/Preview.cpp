@@ -191,12 +191,8 @@ void coverage(int size, int64_t count, int64_t step, From from, To to,
 
 int64_t RoundHalfEven(Extended v)
 {
-    if (std::isnan(v))
-        return 0;
-    if (v >= static_cast<Extended>(PositionLimit))
-        return PositionLimit;
-    if (v <= -static_cast<Extended>(PositionLimit))
-        return -PositionLimit;
+    if (!(std::fabs(v) < static_cast<Extended>(PositionLimit)))
+        return saturate(v); // NaN and values at the limits
     // Done by hand rather than with the current rounding mode, which a library may change.
     const auto whole = static_cast<int64_t>(v); // towards zero
     const Extended fraction = v - static_cast<Extended>(whole); // exact below 2^40

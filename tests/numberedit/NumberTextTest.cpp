@@ -122,8 +122,9 @@ TEST(NumberText, ParseTextReadsBothKindsAndCleansTheText)
         QString text = QString::fromLatin1(row.text);
         if (row.value) {
             EXPECT_EQ(TNumberText::ParseText(text, row.type, row.validMinus), *row.value) << row.text;
-            if (row.cleaned)
+            if (row.cleaned) {
                 EXPECT_EQ(text, QString::fromLatin1(row.cleaned)) << row.text;
+            }
         } else {
             EXPECT_THROW(TNumberText::ParseText(text, row.type, row.validMinus), EConvertError) << row.text;
         }

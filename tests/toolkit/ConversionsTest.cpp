@@ -2,6 +2,8 @@
 #include "toolkit/Errors.h"
 #include "toolkit/NumberFormat.h"
 
+#include "Separators.h"
+
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -10,25 +12,6 @@
 #include <optional>
 
 namespace {
-
-class Separators
-{
-public:
-    Separators(QChar decimal, QChar thousand)
-        : FDecimal(DecimalSeparator()), FThousand(ThousandSeparator())
-    {
-        SetDecimalSeparator(decimal);
-        SetThousandSeparator(thousand);
-    }
-    ~Separators()
-    {
-        SetDecimalSeparator(FDecimal);
-        SetThousandSeparator(FThousand);
-    }
-
-private:
-    QChar FDecimal, FThousand;
-};
 
 QString message(const std::exception& error)
 {

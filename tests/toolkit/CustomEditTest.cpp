@@ -230,7 +230,7 @@ TEST(CustomEdit, ByteLimitAppliesToTypingAndPastingOnly)
     EXPECT_EQ(edit.Text(), u"abcd");
 
     edit.SetText(u"ab"_qs);
-    for (const QString text : {u"あ"_qs, u"い"_qs}) // two bytes each in code page 932
+    for (const QString& text : {u"あ"_qs, u"い"_qs}) // two bytes each in code page 932
         QTest::sendKeyEvent(QTest::Click, &edit, Qt::Key_unknown, text, Qt::NoModifier);
     EXPECT_EQ(edit.Text(), u"abあ");
     edit.SetText(u"ab"_qs);
