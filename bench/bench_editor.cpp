@@ -2,6 +2,7 @@
 // from creating the main window to its first paint.
 #include "editor/Unit1.h"
 #include "labeldata/Tdatatree.h"
+#include "LargeSet.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -23,24 +24,9 @@ struct FullTemplate {
     explicit FullTemplate(bool japanese)
     {
         path = dir.filePath(QStringLiteral("full.tpl"));
-        Tdatatree set;
+        // "ラベル" in code page 932, then the number.
+        Tdatatree set = makeLargeSet(japanese ? std::string("\x83\x89\x83\x78\x83\x8B") : std::string("style "));
         set.FileName = path;
-        set.GroupName = std::string("BENCH\0", 6);
-        for (size_t i = 0; i < Tdatatree::MaxStyles; ++i) {
-            auto s = std::make_unique<Tlabelpar>();
-            // "ラベル" in code page 932, then the number.
-            s->Name = (japanese ? std::string("\x83\x89\x83\x78\x83\x8B") : std::string("style "))
-                + std::to_string(i) + std::string(1, '\0');
-            s->SheetWidth = 210;
-            s->SheetHeight = 297;
-            s->LabelWidth = 20 + double(i % 700) / 10;
-            s->LabelHeight = 10 + double(i % 500) / 10;
-            s->Rows = int(i % 30) + 1;
-            s->Columns = int(i % 7) + 1;
-            s->LeftMargin = s->RightMargin = 5;
-            s->TopMargin = s->BottomMargin = 7;
-            set.LabelList.push_back(std::move(s));
-        }
         set.Save();
     }
 };

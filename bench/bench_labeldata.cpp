@@ -1,5 +1,6 @@
 // Load and Save of a full template file (65535 styles), each beside plain I/O of the same bytes.
 #include "labeldata/Tdatatree.h"
+#include "LargeSet.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -19,21 +20,7 @@ struct Fixture {
 
     Fixture()
     {
-        Tdatatree set;
-        for (size_t i = 0; i < Tdatatree::MaxStyles; ++i) {
-            auto s = std::make_unique<Tlabelpar>();
-            s->Name = "style " + std::to_string(i) + std::string(1, '\0');
-            s->SheetWidth = 210;
-            s->SheetHeight = 297;
-            s->LabelWidth = 20 + double(i % 700) / 10;
-            s->LabelHeight = 10 + double(i % 500) / 10;
-            s->Rows = int(i % 30) + 1;
-            s->Columns = int(i % 7) + 1;
-            s->LeftMargin = s->RightMargin = 5.5;
-            s->TopMargin = s->BottomMargin = 7.25;
-            set.LabelList.push_back(std::move(s));
-        }
-        set.GroupName = std::string("bench\0", 6);
+        Tdatatree set = makeLargeSet("style ");
         path = dir.filePath("bench.tpl");
         set.FileName = path;
         set.Save();
