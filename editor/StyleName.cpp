@@ -27,7 +27,7 @@ std::string makeStyleName(const QString& text)
     return name;
 }
 
-QStringList visibleTexts(const std::vector<const std::string*>& names)
+QStringList visibleTexts(const std::vector<std::string_view>& names)
 {
     // Visible parts joined by zero bytes, which no visible part contains.
     QByteArray joined;
@@ -36,7 +36,7 @@ QStringList visibleTexts(const std::vector<const std::string*>& names)
     // input than before a separator; such rare names are read alone.
     std::vector<size_t> alone;
     for (size_t n = 0; n < names.size(); ++n) {
-        const std::string& name = *names[n];
+        const std::string_view name = names[n];
         const size_t end = std::min(name.find('\0'), name.size());
         size_t i = 0;
         while (i < end) {
@@ -64,12 +64,12 @@ QStringList visibleTexts(const std::vector<const std::string*>& names)
         texts.clear();
     if (qsizetype(names.size()) == texts.size())
         for (size_t n : alone)
-            texts[qsizetype(n)] = cp932::visibleText(*names[n]);
+            texts[qsizetype(n)] = cp932::visibleText(names[n]);
     // A broken double-byte character could swallow a separator; then go name by name.
     if (qsizetype(names.size()) != texts.size()) {
         texts.clear();
-        for (const std::string* name : names)
-            texts.append(cp932::visibleText(*name));
+        for (const std::string_view name : names)
+            texts.append(cp932::visibleText(name));
     }
     return texts;
 }

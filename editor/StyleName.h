@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Code page 932 bytes of a name typed in the window; a character the code page cannot hold
@@ -16,4 +17,4 @@ std::string makeStyleName(const QString& text);
 
 // The visible texts of many names at once, each exactly as cp932::visibleText gives it, in one
 // pass through the converter instead of one per name.
-QStringList visibleTexts(const std::vector<const std::string*>& names);
+QStringList visibleTexts(const std::vector<std::string_view>& names);

@@ -19,10 +19,10 @@
 void TForm1::fillStyleList()
 {
     // One model reset instead of one insertion per style: a full set has 65535 of them.
-    std::vector<const std::string*> names;
+    std::vector<std::string_view> names;
     names.reserve(Datatree->LabelList.size());
     for (const auto& style : Datatree->LabelList)
-        names.push_back(&style->Name);
+        names.push_back(style->Name);
     static_cast<QStringListModel*>(ComboBox1->model())->setStringList(visibleTexts(names));
     ComboBox1->setCurrentIndex(-1);
 }

@@ -37,7 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (size_t i = 0; i < set.LabelList.size(); ++i) {
         const Tlabelpar& a = *set.LabelList[i];
         const Tlabelpar& b = *again.LabelList[i];
-        require(a.Name.size() == 19 && a.Name.compare(0, 18, b.Name, 0, 18) == 0 && b.Name[18] == 0);
+        require(a.Name.size() == 19 && std::string_view(a.Name).substr(0, 18) == std::string_view(b.Name).substr(0, 18)
+                && b.Name[18] == 0);
         require(a.SheetWidth == b.SheetWidth && a.SheetHeight == b.SheetHeight);
         require(a.LabelWidth == b.LabelWidth && a.LabelHeight == b.LabelHeight);
         require(a.VerticalSpacing == b.VerticalSpacing && a.HorizontalSpacing == b.HorizontalSpacing);

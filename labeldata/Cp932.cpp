@@ -24,10 +24,10 @@ QString decode(const char* data, size_t size, bool* ok)
 
 } // namespace
 
-QString visibleText(const std::string& bytes)
+QString visibleText(std::string_view bytes)
 {
     const size_t end = bytes.find('\0');
-    return decode(bytes.data(), end == std::string::npos ? bytes.size() : end, nullptr);
+    return decode(bytes.data(), end == std::string_view::npos ? bytes.size() : end, nullptr);
 }
 
 std::optional<std::string> encode(const QString& text)
@@ -51,7 +51,7 @@ int byteLength(const QString& text)
     return bytes ? int(bytes->size()) : -1;
 }
 
-std::string cutToBytes(const std::string& bytes, size_t max)
+std::string cutToBytes(std::string_view bytes, size_t max)
 {
     size_t end = 0;
     while (end < bytes.size()) {
@@ -60,10 +60,10 @@ std::string cutToBytes(const std::string& bytes, size_t max)
             break;
         end += width;
     }
-    return bytes.substr(0, std::min(end, bytes.size()));
+    return std::string(bytes.substr(0, std::min(end, bytes.size())));
 }
 
-bool isValid(const std::string& bytes)
+bool isValid(std::string_view bytes)
 {
     bool ok = false;
     decode(bytes.data(), bytes.size(), &ok);

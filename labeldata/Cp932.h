@@ -4,12 +4,13 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 // Names in template files are raw code page 932 (Shift JIS, Windows variant) bytes.
 namespace cp932 {
 
 // The bytes before the first zero byte, decoded; the rest of a name never shows.
-QString visibleText(const std::string& bytes);
+QString visibleText(std::string_view bytes);
 
 // nullopt when some character has no code page 932 form (or would not read back the same).
 std::optional<std::string> encode(const QString& text);
@@ -18,10 +19,10 @@ bool canEncode(const QString& text);
 int byteLength(const QString& text);
 
 // The longest prefix of at most max bytes that does not split a double-byte character.
-std::string cutToBytes(const std::string& bytes, size_t max);
+std::string cutToBytes(std::string_view bytes, size_t max);
 
 // Whether every byte sequence is a valid code page 932 character.
-bool isValid(const std::string& bytes);
+bool isValid(std::string_view bytes);
 
 // Whether b starts a double-byte character.
 constexpr bool isLeadByte(unsigned char b)

@@ -12,41 +12,15 @@ namespace {
 
 constexpr size_t SlabBytes = 64 * 1024;
 
-thread_local constinit char threadMark = 0;
-
 [[noreturn]] void fail(const char* message)
 {
     std::fputs(message, stderr);
     std::abort();
 }
 
-} // namespace
-
-// Each slot starts with its slab, so a block finds its way home without aligned slabs or a
-// search; a block from the heap has none there.
-struct SlabPool::Slot {
-    Slab* slab;
-    Slot* next; // while free; the block's own bytes otherwise
-};
-
-struct SlabPool::Slab {
-    Slab* prev;
-    Slab* next;
-    Slot* free;
-    size_t used;
-    size_t fresh; // slots from here on were never handed out
-    size_t slotBytes;
-    size_t capacity;
-
-    Slot* slot(size_t i) { return reinterpret_cast<Slot*>(reinterpret_cast<char*>(this + 1) + i * slotBytes); }
-};
-
-namespace {
-
 constexpr size_t HeaderBytes = offsetof(SlabPool::Slot, next);
-constexpr uintptr_t FreeTag = 1; // on a free slot's slab pointer: a second free is caught
 
-SlabPool::Slab* tagged(SlabPool::Slab* s) { return reinterpret_cast<SlabPool::Slab*>(reinterpret_cast<uintptr_t>(s) | FreeTag); }
+SlabPool::Slab* tagged(SlabPool::Slab* s) { return reinterpret_cast<SlabPool::Slab*>(reinterpret_cast<uintptr_t>(s) | SlabPool::FreeTag); }
 
 void* heapBlock(size_t size)
 {
@@ -67,11 +41,11 @@ SlabPool::~SlabPool()
 
 bool SlabPool::onOwnerThread()
 {
-    if (owner_ == &threadMark)
+    if (owner_ == &detail::threadMark)
         return true;
     if (owner_)
         return false;
-    owner_ = &threadMark;
+    owner_ = &detail::threadMark;
     return true;
 }
 
@@ -90,7 +64,15 @@ SlabPool::Slab* SlabPool::newSlab()
     return s;
 }
 
-void* SlabPool::allocate(size_t size)
+void SlabPool::slabFilled(Slab* s) noexcept
+{
+    room_ = s->next;
+    if (room_)
+        room_->prev = nullptr;
+    s->next = nullptr;
+}
+
+void* SlabPool::allocateSlow(size_t size)
 {
     if (size != blockSize_ || size < sizeof(Slot*) || !onOwnerThread())
         return heapBlock(size);
@@ -105,19 +87,13 @@ void* SlabPool::allocate(size_t size)
         slot = s->slot(s->fresh++);
     }
     slot->slab = s;
-    if (++s->used == s->capacity) {
-        room_ = s->next;
-        if (room_)
-            room_->prev = nullptr;
-        s->next = nullptr;
-    }
+    if (++s->used == s->capacity)
+        slabFilled(s);
     return reinterpret_cast<char*>(slot) + HeaderBytes;
 }
 
-void SlabPool::deallocate(void* block) noexcept
+void SlabPool::deallocateSlow(void* block) noexcept
 {
-    if (!block)
-        return;
     auto* slot = reinterpret_cast<Slot*>(static_cast<char*>(block) - HeaderBytes);
     Slab* s = slot->slab;
     if (!s) {
@@ -126,7 +102,7 @@ void SlabPool::deallocate(void* block) noexcept
     }
     if (reinterpret_cast<uintptr_t>(s) & FreeTag)
         fail("labeldata: a pooled block was freed twice\n");
-    if (owner_ != &threadMark)
+    if (owner_ != &detail::threadMark)
         fail("labeldata: a pooled block was freed on a thread that does not own the pool\n");
     if (s->used == s->capacity) {
         s->prev = nullptr;

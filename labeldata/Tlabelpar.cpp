@@ -2,45 +2,13 @@
 
 #include "labeldata/SlabPool.h"
 
-#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <stdexcept>
 
-namespace {
-
-// A word times 0.0254 without a division. 0.0254 is split into a head of 37 significant bits,
-// so that word * head (16 + 37 bits) is exact, and the rest, whose one rounding is some 2^-89
-// of the result. The exact v * 254 / 10000 lies at least 2^-62 (relative) from any point
-// halfway between two doubles, so the one rounding of head + rest picks the same double as
-// the division would. The test suite compares all 65536 words with the division.
-constexpr double MmPerMilHead = std::bit_cast<double>(std::bit_cast<uint64_t>(0.0254) & ~uint64_t(0xFFFF));
-// 5000 * head is exact (50 bits) and so is 127 minus it; only the final division rounds.
-constexpr double MmPerMilRest = (127.0 - 5000.0 * MmPerMilHead) / 5000.0;
-
-inline double milToMm(uint32_t value)
+int32_t Tlabelpar::MmToMilExtended(double length)
 {
-    const double v = double(value);
-    return v * MmPerMilHead + v * MmPerMilRest;
-}
-
-} // namespace
-
-double MilToMm(uint16_t value) { return milToMm(value); }
-
-int32_t MmToMil(double length)
-{
-    // Fast path in double precision: its error is far below 1e-6 thousandths here, so when the
-    // sum is not that close to a whole number it truncates exactly as the extended one does.
-    const double quick = length / 254.0 * 10000.0 + 0.5;
-    if (quick > -1e6 && quick < 1e6) {
-        const auto whole = static_cast<int32_t>(quick); // toward zero
-        const double fraction = std::fabs(quick - whole);
-        if (fraction > 1e-6 && fraction < 1 - 1e-6)
-            return whole;
-    }
-
     // No rounding to double between the steps: 1000 mm must give 39370, 11 mm 433.
     const long double mil = static_cast<long double>(length) / 254.0L * 10000.0L + 0.5L;
     if (std::isnan(mil))
@@ -62,33 +30,9 @@ int32_t MmToMil(double length)
     return static_cast<int32_t>(static_cast<double>(whole)); // exact: |whole| < 2^31 + 1
 }
 
-void Tlabelpar::ReadRecord(std::string_view image, size_t offset)
+void Tlabelpar::throwRecordBeyondEnd()
 {
-    if (offset > image.size() || image.size() - offset < RecordReadSize)
-        throw std::out_of_range("label record lies beyond the end of the template image");
-
-    // Each word straight from the image: assembled byte by byte, or copied to the stack first,
-    // they cost more than the conversions.
-    const char* const words = image.data() + offset + 4; // the record mark is skipped unchecked
-    auto word = [words](size_t i) {
-        uint16_t w;
-        std::memcpy(&w, words + 2 * i, sizeof w);
-        if constexpr (std::endian::native != std::endian::little)
-            w = uint16_t((w >> 8) | (w << 8));
-        return w;
-    };
-    SheetWidth = milToMm(word(0));
-    SheetHeight = milToMm(word(1));
-    LeftMargin = milToMm(word(2));
-    TopMargin = milToMm(word(3));
-    RightMargin = milToMm(word(4));
-    BottomMargin = milToMm(word(5));
-    Columns = word(6);
-    Rows = word(7);
-    HorizontalSpacing = milToMm(word(9)); // word 8 is reserved
-    VerticalSpacing = milToMm(word(10));
-    LabelWidth = milToMm(word(11));
-    LabelHeight = milToMm(word(12));
+    throw std::out_of_range("label record lies beyond the end of the template image");
 }
 
 namespace {

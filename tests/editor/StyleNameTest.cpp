@@ -18,9 +18,7 @@ TEST(StyleName, ManyNamesReadExactlyAsEachOneAlone)
         {"\x81\0\x40\0"s, "\xFF\xFE\0"s},                          // bytes that are no character
     };
     for (const auto& set : sets) {
-        std::vector<const std::string*> names;
-        for (const std::string& name : set)
-            names.push_back(&name);
+        const std::vector<std::string_view> names(set.begin(), set.end());
         const QStringList texts = visibleTexts(names);
         ASSERT_EQ(texts.size(), qsizetype(set.size()));
         for (size_t i = 0; i < set.size(); ++i)

@@ -296,6 +296,15 @@ TEST(Tdatatree, RefusedImagesLeaveTheSetUnchanged)
     putU32(offsetFarAway, 66, 0xFFFFFFF0u);
     std::string countTooLarge = WorkedExample.substr(0, 92); // a second entry would end at 93
     putU16(countTooLarge, 45, 2);
+    // Styles read before the bad record must go again.
+    std::string lastOfManyBeyondTheEnd;
+    {
+        Tdatatree many;
+        for (int i = 0; i < 300; ++i)
+            many.LabelList.push_back(a4Style("many"));
+        lastOfManyBeyondTheEnd = many.SaveImage();
+        putU32(lastOfManyBeyondTheEnd, 47 + 23 * 299 + 19, uint32_t(lastOfManyBeyondTheEnd.size()) - 29);
+    }
 
     struct Row { const char* what; std::string image; LoadResult result; };
     const Row rows[] = {
@@ -309,6 +318,7 @@ TEST(Tdatatree, RefusedImagesLeaveTheSetUnchanged)
         {"record cut one byte short", recordCut, LoadResult::Damaged},
         {"record offset beyond the end", offsetFarAway, LoadResult::Damaged},
         {"count larger than the directory", countTooLarge, LoadResult::Damaged},
+        {"last of 300 records one byte short", lastOfManyBeyondTheEnd, LoadResult::Damaged},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);

@@ -149,12 +149,12 @@ TEST(Tpltool, CreateMakesNamesFromTextAsTheEditorDoes)
     EXPECT_EQ(set.GroupName.substr(0, 7), std::string("\x83\x89\x83\x78\x83\x8B\0", 7));
     ASSERT_EQ(set.LabelList.size(), 3u);
     // 20 bytes of text: nine characters fill the slot, no zero byte of its own.
-    EXPECT_EQ(set.LabelList[0]->Name.substr(0, 18), "\x82\xA0\x82\xA2\x82\xA4\x82\xA6\x82\xA8\x82\xA9\x82\xAB\x82\xAD\x82\xAF");
+    EXPECT_EQ(std::string_view(set.LabelList[0]->Name).substr(0, 18), "\x82\xA0\x82\xA2\x82\xA4\x82\xA6\x82\xA8\x82\xA9\x82\xAB\x82\xAD\x82\xAF");
     // 19 bytes of text: the last character would be split, so it goes; then one zero byte.
-    EXPECT_EQ(set.LabelList[1]->Name.substr(0, 18), std::string("ABCDEFGHIJKLMNOPQ\0", 18));
+    EXPECT_EQ(std::string_view(set.LabelList[1]->Name).substr(0, 18), std::string("ABCDEFGHIJKLMNOPQ\0", 18));
     EXPECT_EQ(set.LabelList[1]->Rows, 65535);
     EXPECT_DOUBLE_EQ(set.LabelList[1]->LabelHeight, 1664.589);
-    EXPECT_EQ(set.LabelList[2]->Name.substr(0, 4), std::string("AB\0\xFF", 4));
+    EXPECT_EQ(std::string_view(set.LabelList[2]->Name).substr(0, 4), std::string("AB\0\xFF", 4));
 }
 
 TEST(Tpltool, CreateRefusesBadInputNamingTheFieldAndWritesNothing)

@@ -12,9 +12,9 @@ constexpr double MaxLength = 1000;  // mm, the editor's largest length
 constexpr int32_t MaxCount = 1000;  // the editor's largest row and column count
 constexpr long double FitTolerance = 0.01L; // mm; stored lengths move by up to 0.0127 mm
 
-std::string visibleBytes(const std::string& name)
+std::string visibleBytes(std::string_view name)
 {
-    return name.substr(0, name.find('\0'));
+    return std::string(name.substr(0, name.find('\0')));
 }
 
 std::string number(double v)

@@ -62,7 +62,7 @@ void appendJsonString(std::string& out, const QString& text)
     out += '"';
 }
 
-void appendName(std::string& out, const std::string& bytes)
+void appendName(std::string& out, std::string_view bytes)
 {
     out += "{\"text\": ";
     appendJsonString(out, cp932::visibleText(bytes));
@@ -189,7 +189,7 @@ void readNumber(const QJsonObject& object, const NumberField& f, const QString& 
 
 } // namespace
 
-std::string toHex(const std::string& bytes)
+std::string toHex(std::string_view bytes)
 {
     static const char digits[] = "0123456789ABCDEF";
     std::string out;

@@ -6,6 +6,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 // JSON text of the input is unusable; what() names the field.
 class JsonInputError : public std::runtime_error {
@@ -19,4 +20,4 @@ std::string templateToJson(const Tdatatree& set);
 // Fills GroupName and LabelList of set from JSON; throws JsonInputError and leaves set as it was.
 void templateFromJson(const QByteArray& json, Tdatatree& set);
 
-std::string toHex(const std::string& bytes);
+std::string toHex(std::string_view bytes);

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <cstddef>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace labeldata {
+
+// Raw bytes, zero bytes included, of any length. A style name read from a file has 19 bytes,
+// too many for std::string's in-place buffer: a full file then cost one heap block per style,
+// and loading it took twice as long. Up to InlineCapacity bytes live in the object itself.
+class ByteString {
+public:
+    static constexpr size_t InlineCapacity = 24;
+
+    ByteString() noexcept {}
+    ByteString(std::string_view bytes) { init(bytes.data(), bytes.size()); }
+    ByteString(const std::string& bytes) : ByteString(std::string_view(bytes)) {}
+    ByteString(const char* text) : ByteString(std::string_view(text)) {}
+    ByteString(const char* bytes, size_t size) { init(bytes, size); }
+    ByteString(const ByteString& other) { init(other.data(), other.size_); }
+    ByteString(ByteString&& other) noexcept;
+    ~ByteString()
+    {
+        if (onHeap())
+            delete[] heap_;
+    }
+
+    ByteString& operator=(const ByteString& other) { return assign(other.data(), other.size_); }
+    ByteString& operator=(ByteString&& other) noexcept;
+    ByteString& operator=(std::string_view bytes) { return assign(bytes.data(), bytes.size()); }
+    ByteString& operator=(const std::string& bytes) { return assign(bytes.data(), bytes.size()); }
+    ByteString& operator=(const char* text) { return *this = std::string_view(text); }
+
+    // bytes may lie inside this string.
+    ByteString& assign(const char* bytes, size_t size)
+    {
+        if (size > InlineCapacity || onHeap())
+            return assignSlow(bytes, size);
+        if (bytes >= inline_ + InlineCapacity || bytes + size <= inline_)
+            std::memcpy(inline_, bytes, size); // a fixed size becomes a few moves, not a call
+        else
+            std::memmove(inline_, bytes, size);
+        size_ = size;
+        return *this;
+    }
+
+    const char* data() const noexcept { return onHeap() ? heap_ : inline_; }
+    char* data() noexcept { return onHeap() ? heap_ : inline_; }
+    size_t size() const noexcept { return size_; }
+    bool empty() const noexcept { return size_ == 0; }
+    char operator[](size_t i) const noexcept { return data()[i]; }
+    const char* begin() const noexcept { return data(); }
+    const char* end() const noexcept { return data() + size_; }
+
+    operator std::string_view() const noexcept { return {data(), size_}; }
+    std::string str() const { return std::string(data(), size_); }
+
+    friend bool operator==(const ByteString& a, std::string_view b) noexcept { return std::string_view(a) == b; }
+
+private:
+    bool onHeap() const noexcept { return size_ > InlineCapacity; }
+    void init(const char* bytes, size_t size)
+    {
+        if (size > InlineCapacity)
+            return initHeap(bytes, size);
+        std::memcpy(inline_, bytes, size);
+        size_ = size;
+    }
+    void initHeap(const char* bytes, size_t size);
+    ByteString& assignSlow(const char* bytes, size_t size);
+    void release() noexcept;
+
+    size_t size_ = 0;
+    union {
+        char inline_[InlineCapacity];
+        char* heap_;
+    };
+};
+
+} // namespace labeldata
