@@ -123,6 +123,25 @@ LoadResult Tdatatree::LoadImage(std::string_view image)
     return LoadResult::Loaded;
 }
 
+namespace {
+
+// Reads until count bytes are in or the file ends; the number read, or -1 on an error.
+qint64 readUpTo(QFile& file, char* into, qint64 count)
+{
+    qint64 done = 0;
+    while (done < count) {
+        const qint64 got = file.read(into + done, count - done);
+        if (got < 0)
+            return -1;
+        if (got == 0)
+            break;
+        done += got;
+    }
+    return done;
+}
+
+} // namespace
+
 LoadResult Tdatatree::Load()
 {
     QFile file(FileName);
@@ -132,7 +151,7 @@ LoadResult Tdatatree::Load()
 
     // Any other file the user picks by mistake, however large, is refused without reading it whole.
     char head[Magic.size()];
-    const qint64 headSize = file.read(head, qint64(sizeof head));
+    const qint64 headSize = readUpTo(file, head, qint64(sizeof head));
     if (headSize < 0)
         throw readFailed();
     if (!IsTemplate(std::string_view(head, size_t(headSize))))
@@ -141,18 +160,13 @@ LoadResult Tdatatree::Load()
     // One read straight into a buffer of the file's size, left uninitialised: going through a
     // growing, zero-filled buffer cost as much again as the read itself.
     const qint64 expected = std::max(file.size(), qint64(sizeof head));
-    size_t size = sizeof head;
     auto image = std::make_unique_for_overwrite<char[]>(size_t(expected));
     std::memcpy(image.get(), head, sizeof head);
-    while (size < size_t(expected)) {
-        const qint64 got = file.read(image.get() + size, expected - qint64(size));
-        if (got < 0)
-            throw readFailed();
-        if (got == 0)
-            break; // the file shrank since its size was taken
-        size += size_t(got);
-    }
-    // A file that grew meanwhile is read to its new end.
+    const qint64 body = readUpTo(file, image.get() + sizeof head, expected - qint64(sizeof head));
+    if (body < 0)
+        throw readFailed();
+    const size_t size = sizeof head + size_t(body); // less when the file shrank meanwhile
+    // A file that grew meanwhile, or one whose size the system does not know, is read to its end.
     const QByteArray rest = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw readFailed();

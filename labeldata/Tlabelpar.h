@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string_view>
 
-#if defined(__SSE2__) && !defined(TESSEL_SCALAR)
+#if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -101,7 +101,7 @@ inline void Tlabelpar::ReadRecord(std::string_view image, size_t offset)
             w = uint16_t((w >> 8) | (w << 8));
         return w;
     };
-#if defined(__SSE2__) && !defined(TESSEL_SCALAR)
+#if defined(__SSE2__)
     // Two neighbouring words at a time, by the same multiplications and addition as MilToMm,
     // so the doubles are the same: the conversions were most of the time spent per record.
     auto pair = [words](size_t i, double& first, double& second) {

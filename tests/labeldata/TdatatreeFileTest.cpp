@@ -7,7 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -70,6 +74,53 @@ TEST(TdatatreeFile, SaveThenLoadGivesTheSameSet)
     set.LabelList.pop_back();
     set.Save(); // replacing a longer file leaves nothing of it behind
     EXPECT_EQ(QFile(set.FileName).size(), 122);
+}
+
+TEST(TdatatreeFile, FilesOfUnknownSizeAreReadToTheirEnd)
+{
+    // A pipe reports no size and hands its bytes over in pieces.
+    const auto previous = std::signal(SIGPIPE, SIG_IGN); // the reader may stop early
+    QTemporaryDir dir;
+    Tdatatree set;
+    for (int i = 0; i < 2000; ++i)
+        set.LabelList.push_back(style("S" + std::to_string(i), i % 9 + 1));
+    const std::string image = set.SaveImage();
+    struct Row { const char* what; std::string bytes; LoadResult result; size_t styles; };
+    const Row rows[] = {
+        {"a whole template", image, LoadResult::Loaded, 2000},
+        {"a template cut short", image.substr(0, image.size() - 40), LoadResult::Damaged, 0},
+        {"not a template", "plain text that goes on and on", LoadResult::NotTemplate, 0},
+        {"fewer bytes than the magic", "Vellumo", LoadResult::NotTemplate, 0},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        const QString path = dir.filePath("pipe");
+        QFile::remove(path);
+        ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        std::thread writer([&] {
+            const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY);
+            for (size_t at = 0; fd >= 0 && at < r.bytes.size(); at += 1000)
+                if (::write(fd, r.bytes.data() + at, std::min<size_t>(1000, r.bytes.size() - at)) < 0)
+                    break;
+            if (fd >= 0)
+                ::close(fd);
+        });
+        Tdatatree loaded;
+        loaded.FileName = path;
+        LoadResult result = LoadResult::NotTemplate;
+        EXPECT_NO_THROW(result = loaded.Load());
+        // Lets the writer finish even when the load never opened the pipe.
+        const int release = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
+        writer.join();
+        if (release >= 0)
+            ::close(release);
+        EXPECT_EQ(result, r.result);
+        ASSERT_EQ(loaded.LabelList.size(), r.styles);
+        if (r.styles) {
+            EXPECT_EQ(std::string_view(loaded.LabelList.back()->Name).substr(0, 6), std::string("S1999\0", 6));
+        }
+    }
+    std::signal(SIGPIPE, previous);
 }
 
 TEST(TdatatreeFile, UnreadableFilesRaiseAnErrorNamingTheFile)
