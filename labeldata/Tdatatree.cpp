@@ -11,6 +11,10 @@
 #include <cstring>
 #include <stdexcept>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr size_t GroupNameOffset = 30;
@@ -51,6 +55,26 @@ void putU32(char* p, uint32_t value)
     if constexpr (std::endian::native != std::endian::little)
         value = __builtin_bswap32(value);
     std::memcpy(p, &value, sizeof value);
+}
+
+// Two neighbouring length words, each MmToMil of its length. Where the machine has SSE2 both
+// take MmToMil's fast path at once; saving a full file converts 655350 lengths.
+void putLengths(char* p, double first, double second)
+{
+#if defined(__SSE2__)
+    const __m128d quick = _mm_add_pd(_mm_mul_pd(_mm_set_pd(second, first), _mm_set1_pd(10000.0 / 254.0)), _mm_set1_pd(0.5));
+    const __m128i whole = _mm_cvttpd_epi32(quick); // toward zero
+    const __m128d fraction = _mm_andnot_pd(_mm_set1_pd(-0.0), _mm_sub_pd(quick, _mm_cvtepi32_pd(whole)));
+    const __m128d inRange = _mm_and_pd(_mm_cmpgt_pd(quick, _mm_set1_pd(-1e6)), _mm_cmplt_pd(quick, _mm_set1_pd(1e6)));
+    const __m128d clear = _mm_and_pd(_mm_cmpgt_pd(fraction, _mm_set1_pd(1e-6)), _mm_cmplt_pd(fraction, _mm_set1_pd(1 - 1e-6)));
+    if (_mm_movemask_pd(_mm_and_pd(inRange, clear)) == 3) { // NaN compares false and falls through
+        putU16(p, uint32_t(_mm_cvtsi128_si32(whole)));
+        putU16(p + 2, uint32_t(_mm_cvtsi128_si32(_mm_srli_si128(whole, 4))));
+        return;
+    }
+#endif
+    putU16(p, uint32_t(MmToMil(first)));
+    putU16(p + 2, uint32_t(MmToMil(second)));
 }
 
 size_t entryOffset(size_t i) { return Tdatatree::HeaderSize + Tdatatree::EntrySize * i; }
@@ -212,18 +236,13 @@ std::string Tdatatree::SaveImage() const
         // Words 8 and 13 are reserved and stay zero. Each goes straight to the image: collected
         // in an array first, they made the compiler move them through memory twice.
         char* const words = rec + 4;
-        putU16(words + 0, uint32_t(MmToMil(s.SheetWidth)));
-        putU16(words + 2, uint32_t(MmToMil(s.SheetHeight)));
-        putU16(words + 4, uint32_t(MmToMil(s.LeftMargin)));
-        putU16(words + 6, uint32_t(MmToMil(s.TopMargin)));
-        putU16(words + 8, uint32_t(MmToMil(s.RightMargin)));
-        putU16(words + 10, uint32_t(MmToMil(s.BottomMargin)));
+        putLengths(words + 0, s.SheetWidth, s.SheetHeight);
+        putLengths(words + 4, s.LeftMargin, s.TopMargin);
+        putLengths(words + 8, s.RightMargin, s.BottomMargin);
         putU16(words + 12, uint32_t(s.Columns));
         putU16(words + 14, uint32_t(s.Rows));
-        putU16(words + 18, uint32_t(MmToMil(s.HorizontalSpacing)));
-        putU16(words + 20, uint32_t(MmToMil(s.VerticalSpacing)));
-        putU16(words + 22, uint32_t(MmToMil(s.LabelWidth)));
-        putU16(words + 24, uint32_t(MmToMil(s.LabelHeight)));
+        putLengths(words + 18, s.HorizontalSpacing, s.VerticalSpacing);
+        putLengths(words + 22, s.LabelWidth, s.LabelHeight);
         std::memcpy(rec + 32, s.Name.data(), nameLength);
         rec[50] = 0;
         rec[51] = 0;

@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
+#include <iterator>
+#include <limits>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -376,4 +380,50 @@ TEST(Tdatatree, CountsAndOutOfRangeValuesKeepTheirLow16Bits)
     EXPECT_EQ(back.LabelList[0]->Columns, 65535);
     EXPECT_EQ(back.LabelList[0]->SheetWidth, 0);
     EXPECT_DOUBLE_EQ(back.LabelList[0]->SheetHeight, 1663.6492);
+}
+
+TEST(Tdatatree, EveryLengthIsWrittenAsMmToMilGivesIt)
+{
+    // Lengths are written in pairs; each must come out as if converted alone, whether it is
+    // near a halfway point, out of range or no number, and whatever its neighbour is.
+    std::vector<double> lengths = {0, 11, 14, 25.4, 55, 91, 210, 297, 999.99, 1000, 1664.589,
+                                   0.0127, 0.0381, 2.5273, -0.0127, -0.0126, -1, -5000,
+                                   1e6, -1e6, 1e300, -1e300, 1e-300,
+                                   std::numeric_limits<double>::infinity(),
+                                   -std::numeric_limits<double>::infinity(),
+                                   std::numeric_limits<double>::quiet_NaN()};
+    for (int k = 0; k <= 2000; ++k) {
+        // Halfway points and whole words, and the doubles just below them, where a quick
+        // conversion in double precision alone would round up to the next word.
+        const double at = k * 0.0127;
+        lengths.push_back(at);
+        lengths.push_back(std::nextafter(at, 0.0));
+        lengths.push_back(std::nextafter(std::nextafter(at, 0.0), 0.0));
+    }
+    for (int k = 0; k <= 5000; k += 7)
+        lengths.push_back(k / 100.0);
+    double Tlabelpar::*const fields[] = {&Tlabelpar::SheetWidth, &Tlabelpar::SheetHeight,
+                                         &Tlabelpar::LeftMargin, &Tlabelpar::TopMargin,
+                                         &Tlabelpar::RightMargin, &Tlabelpar::BottomMargin,
+                                         &Tlabelpar::HorizontalSpacing, &Tlabelpar::VerticalSpacing,
+                                         &Tlabelpar::LabelWidth, &Tlabelpar::LabelHeight};
+    const size_t wordOf[] = {0, 1, 2, 3, 4, 5, 9, 10, 11, 12};
+
+    Tdatatree set;
+    for (size_t i = 0; i < lengths.size(); ++i) {
+        auto s = a4Style("x");
+        for (size_t f = 0; f < std::size(fields); ++f)
+            (*s).*fields[f] = lengths[(i + f * 7) % lengths.size()];
+        set.LabelList.push_back(std::move(s));
+    }
+    const std::string image = set.SaveImage();
+    for (size_t i = 0; i < lengths.size(); ++i) {
+        const size_t record = u32At(image, 47 + 23 * i + 19);
+        for (size_t f = 0; f < std::size(fields); ++f) {
+            const double length = lengths[(i + f * 7) % lengths.size()];
+            const size_t at = record + 4 + 2 * wordOf[f];
+            const uint16_t written = uint16_t(uint8_t(image[at]) | uint8_t(image[at + 1]) << 8);
+            ASSERT_EQ(written, uint16_t(MmToMil(length))) << "length " << length << ", field " << f;
+        }
+    }
 }
