@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -38,10 +39,13 @@ public:
     {
         if (size > InlineCapacity || onHeap())
             return assignSlow(bytes, size);
-        if (bytes >= inline_ + InlineCapacity || bytes + size <= inline_)
-            std::memcpy(inline_, bytes, size); // a fixed size becomes a few moves, not a call
-        else
-            std::memmove(inline_, bytes, size);
+        if (size != 0) { // an empty view may have no bytes at all
+            const auto from = reinterpret_cast<uintptr_t>(bytes), own = reinterpret_cast<uintptr_t>(inline_);
+            if (from >= own + InlineCapacity || from + size <= own)
+                std::memcpy(inline_, bytes, size); // a fixed size becomes a few moves, not a call
+            else
+                std::memmove(inline_, bytes, size);
+        }
         size_ = size;
         return *this;
     }
@@ -65,7 +69,8 @@ private:
     {
         if (size > InlineCapacity)
             return initHeap(bytes, size);
-        std::memcpy(inline_, bytes, size);
+        if (size != 0)
+            std::memcpy(inline_, bytes, size);
         size_ = size;
     }
     void initHeap(const char* bytes, size_t size);

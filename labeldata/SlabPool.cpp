@@ -78,18 +78,7 @@ void* SlabPool::allocateSlow(size_t size)
         return heapBlock(size);
     if (!room_)
         room_ = newSlab();
-    Slab* s = room_;
-    Slot* slot;
-    if (s->free) {
-        slot = s->free;
-        s->free = slot->next;
-    } else {
-        slot = s->slot(s->fresh++);
-    }
-    slot->slab = s;
-    if (++s->used == s->capacity)
-        slabFilled(s);
-    return reinterpret_cast<char*>(slot) + HeaderBytes;
+    return allocate(size); // now takes the common path
 }
 
 void SlabPool::deallocateSlow(void* block) noexcept

@@ -98,4 +98,8 @@ TEST(ByteString, ComparesByAllItsBytes)
     }
     EXPECT_TRUE(ByteString("keep") == "keep");
     EXPECT_TRUE(ByteString() == "");
+    EXPECT_TRUE(ByteString(std::string_view()) == ""); // a view of no bytes at all
+    ByteString emptied("x");
+    emptied = std::string_view();
+    EXPECT_TRUE(emptied.empty());
 }
