@@ -62,11 +62,12 @@ void putU32(char* p, uint32_t value)
 void putLengths(char* p, double first, double second)
 {
 #if defined(__SSE2__)
-    const __m128d quick = _mm_add_pd(_mm_mul_pd(_mm_set_pd(second, first), _mm_set1_pd(10000.0 / 254.0)), _mm_set1_pd(0.5));
+    const __m128d quick = _mm_add_pd(_mm_mul_pd(_mm_set_pd(second, first), _mm_set1_pd(MilPerMm)), _mm_set1_pd(0.5));
     const __m128i whole = _mm_cvttpd_epi32(quick); // toward zero
     const __m128d fraction = _mm_andnot_pd(_mm_set1_pd(-0.0), _mm_sub_pd(quick, _mm_cvtepi32_pd(whole)));
-    const __m128d inRange = _mm_and_pd(_mm_cmpgt_pd(quick, _mm_set1_pd(-1e6)), _mm_cmplt_pd(quick, _mm_set1_pd(1e6)));
-    const __m128d clear = _mm_and_pd(_mm_cmpgt_pd(fraction, _mm_set1_pd(1e-6)), _mm_cmplt_pd(fraction, _mm_set1_pd(1 - 1e-6)));
+    const __m128d inRange = _mm_and_pd(_mm_cmpgt_pd(quick, _mm_set1_pd(-MmToMilQuickLimit)), _mm_cmplt_pd(quick, _mm_set1_pd(MmToMilQuickLimit)));
+    const __m128d clear = _mm_and_pd(_mm_cmpgt_pd(fraction, _mm_set1_pd(MmToMilQuickMargin)),
+                                     _mm_cmplt_pd(fraction, _mm_set1_pd(1 - MmToMilQuickMargin)));
     if (_mm_movemask_pd(_mm_and_pd(inRange, clear)) == 3) { // NaN compares false and falls through
         putU16(p, uint32_t(_mm_cvtsi128_si32(whole)));
         putU16(p + 2, uint32_t(_mm_cvtsi128_si32(_mm_srli_si128(whole, 4))));

@@ -3,7 +3,6 @@
 #include "labeldata/SlabPool.h"
 
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <stdexcept>
 

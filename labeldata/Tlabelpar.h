@@ -71,16 +71,21 @@ inline double MilToMm(uint16_t value)
     return v * MilToMmHead + v * MilToMmRest;
 }
 
+// MmToMil's fast path, shared with the writer's two-at-a-time conversion so both always agree.
+inline constexpr double MilPerMm = 10000.0 / 254.0;
+inline constexpr double MmToMilQuickLimit = 1e6; // sums beyond this take the extended path
+inline constexpr double MmToMilQuickMargin = 1e-6; // and so do sums this close to a whole number
+
 inline int32_t MmToMil(double length)
 {
     // Fast path in double precision, multiplying instead of dividing: below 1e6 its error is
     // under 1e-9 thousandths, so when the sum is not within 1e-6 of a whole number it truncates
     // exactly as the extended one does. Inline, since saving a full file converts 655350 lengths.
-    const double quick = length * (10000.0 / 254.0) + 0.5;
-    if (quick > -1e6 && quick < 1e6) {
+    const double quick = length * MilPerMm + 0.5;
+    if (quick > -MmToMilQuickLimit && quick < MmToMilQuickLimit) {
         const auto whole = static_cast<int32_t>(quick); // toward zero
         const double fraction = std::fabs(quick - whole);
-        if (fraction > 1e-6 && fraction < 1 - 1e-6)
+        if (fraction > MmToMilQuickMargin && fraction < 1 - MmToMilQuickMargin)
             return whole;
     }
     return Tlabelpar::MmToMilExtended(length);
