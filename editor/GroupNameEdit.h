@@ -1,5 +1,6 @@
 #pragma once
 
+#include "labeldata/Names.h"
 #include "toolkit/CustomEdit.h"
 
 // The group-name box: only text that code page 932 can hold, and at most 14 bytes of it,
@@ -8,7 +9,7 @@ class TGroupNameEdit : public TCustomEdit
 {
     Q_OBJECT
 public:
-    static constexpr int MaxBytes = 14;
+    static constexpr int MaxBytes = labeldata::GroupNameMaxBytes;
 
     explicit TGroupNameEdit(QWidget* parent = nullptr);
 

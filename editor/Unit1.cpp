@@ -1,5 +1,6 @@
 #include "editor/Unit1.h"
 
+#include "editor/FieldMap.h"
 #include "editor/Preview.h"
 #include "toolkit/Image.h"
 #include "editor/Unit2.h"
@@ -327,14 +328,12 @@ void TForm1::ResetFields()
     Edit11->setText(QString());
     setWindowTitle(kCaption);
     ComboBox1->clear();
-    SpinEdit1->SetValue(5);
-    SpinEdit2->SetValue(2);
-    const Extended defaults[] = {210, 297, 91, 55, 14, 14, 11, 11, 0, 0};
-    TUpdownNumberEdit* const fields[] = {UpdownNumberEdit1, UpdownNumberEdit2, UpdownNumberEdit3, UpdownNumberEdit4,
-                                         UpdownNumberEdit5, UpdownNumberEdit6, UpdownNumberEdit7, UpdownNumberEdit8,
-                                         UpdownNumberEdit9, UpdownNumberEdit10};
-    for (size_t i = 0; i < std::size(fields); ++i)
-        fields[i]->SetValue(defaults[i]);
+    for (const FieldBinding& b : FieldMap) {
+        if (b.spin)
+            (this->*b.spin)->SetValue(int(b.resetValue));
+        else
+            (this->*b.length)->SetValue(b.resetValue);
+    }
 }
 
 void TForm1::setCaptionForFile(const QString& fileName)
@@ -345,18 +344,12 @@ void TForm1::setCaptionForFile(const QString& fileName)
 void TForm1::DrawPreview()
 {
     PreviewInput input;
-    input.SheetWidth = UpdownNumberEdit1->Value();
-    input.SheetHeight = UpdownNumberEdit2->Value();
-    input.LabelWidth = UpdownNumberEdit3->Value();
-    input.LabelHeight = UpdownNumberEdit4->Value();
-    input.LeftMargin = UpdownNumberEdit5->Value();
-    input.RightMargin = UpdownNumberEdit6->Value();
-    input.TopMargin = UpdownNumberEdit7->Value();
-    input.BottomMargin = UpdownNumberEdit8->Value();
-    input.HorizontalSpacing = UpdownNumberEdit9->Value();
-    input.VerticalSpacing = UpdownNumberEdit10->Value();
-    input.Rows = SpinEdit1->Value();
-    input.Columns = SpinEdit2->Value();
+    for (const FieldBinding& b : FieldMap) {
+        if (b.spin)
+            input.*b.previewCount = (this->*b.spin)->Value();
+        else
+            input.*b.previewLength = (this->*b.length)->Value();
+    }
     ::DrawPreview(Image1->Picture(), input);
     Image1->update();
 }

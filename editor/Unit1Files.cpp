@@ -1,8 +1,8 @@
 // The File and Help menu commands.
 #include "editor/Unit1.h"
 
+#include "editor/FileMessages.h"
 #include "editor/GroupNameEdit.h"
-#include "editor/StyleName.h"
 #include "editor/Unit2.h"
 #include "labeldata/Cp932.h"
 #include "labeldata/Tdatatree.h"
@@ -23,7 +23,7 @@ void TForm1::fillStyleList()
     names.reserve(Datatree->LabelList.size());
     for (const auto& style : Datatree->LabelList)
         names.push_back(style->Name);
-    static_cast<QStringListModel*>(ComboBox1->model())->setStringList(visibleTexts(names));
+    static_cast<QStringListModel*>(ComboBox1->model())->setStringList(cp932::visibleTexts(names));
     ComboBox1->setCurrentIndex(-1);
 }
 
@@ -46,9 +46,9 @@ void TForm1::FileOpen1Accept(const QString& fileName)
     Datatree->FileName = fileName;
     // Until this load succeeds the name is not one the user chose to write to.
     fileNameTrusted = false;
-    LoadResult result;
+    LoadResult result = LoadResult::NotTemplate;
     try {
-        result = Datatree->Load();
+        withFileMessages([&] { result = Datatree->Load(); });
     } catch (...) {
         // The set is empty now; so is the list, or its entries would name styles that are gone.
         ComboBox1->clear();
@@ -78,7 +78,7 @@ void TForm1::FileOpen1Accept(const QString& fileName)
 void TForm1::FileSave1Execute()
 {
     if (!Datatree->FileName.isEmpty() && fileNameTrusted)
-        Datatree->Save();
+        withFileMessages([this] { Datatree->Save(); });
     else
         FileSaveAs1Execute();
 }
@@ -107,7 +107,7 @@ void TForm1::FileSaveAs1Accept(const QString& fileName)
     if (!QFileInfo(fileName).fileName().contains(QLatin1Char('.')))
         Datatree->FileName += QStringLiteral(".tpl");
     fileNameTrusted = true;
-    Datatree->Save();
+    withFileMessages([this] { Datatree->Save(); });
     setCaptionForFile(Datatree->FileName);
     S1->setEnabled(false);
 }

@@ -3,8 +3,10 @@
 #include "editor/Unit1.h"
 
 #include "editor/GroupNameEdit.h"
-#include "editor/StyleName.h"
+#include "editor/FieldMap.h"
 #include "labeldata/Cp932.h"
+#include "labeldata/Names.h"
+#include "labeldata/StyleFields.h"
 #include "labeldata/Tdatatree.h"
 #include "numberedit/UpdownNumberEdit.h"
 #include "toolkit/Application.h"
@@ -47,36 +49,26 @@ void TForm1::ComboBox1Select()
     Tlabelpar* style = currentStyle();
     if (!style)
         return;
-    SpinEdit1->SetValue(style->Rows);
-    SpinEdit2->SetValue(style->Columns);
-    UpdownNumberEdit1->SetValue(style->SheetWidth);
-    UpdownNumberEdit2->SetValue(style->SheetHeight);
-    UpdownNumberEdit3->SetValue(style->LabelWidth);
-    UpdownNumberEdit4->SetValue(style->LabelHeight);
-    UpdownNumberEdit5->SetValue(style->LeftMargin);
-    UpdownNumberEdit6->SetValue(style->RightMargin);
-    UpdownNumberEdit7->SetValue(style->TopMargin);
-    UpdownNumberEdit8->SetValue(style->BottomMargin);
-    UpdownNumberEdit9->SetValue(style->HorizontalSpacing);
-    UpdownNumberEdit10->SetValue(style->VerticalSpacing);
+    for (const FieldBinding& b : FieldMap) {
+        const labeldata::StyleField& f = labeldata::StyleFields[size_t(b.field)];
+        if (b.spin)
+            (this->*b.spin)->SetValue(style->*f.count);
+        else
+            (this->*b.length)->SetValue(style->*f.length);
+    }
     Button4->setEnabled(false);
     DrawPreview();
 }
 
 void TForm1::StoreFields(Tlabelpar& style)
 {
-    style.Rows = SpinEdit1->Value();
-    style.Columns = SpinEdit2->Value();
-    style.SheetWidth = double(UpdownNumberEdit1->Value());
-    style.SheetHeight = double(UpdownNumberEdit2->Value());
-    style.LabelWidth = double(UpdownNumberEdit3->Value());
-    style.LabelHeight = double(UpdownNumberEdit4->Value());
-    style.LeftMargin = double(UpdownNumberEdit5->Value());
-    style.RightMargin = double(UpdownNumberEdit6->Value());
-    style.TopMargin = double(UpdownNumberEdit7->Value());
-    style.BottomMargin = double(UpdownNumberEdit8->Value());
-    style.HorizontalSpacing = double(UpdownNumberEdit9->Value());
-    style.VerticalSpacing = double(UpdownNumberEdit10->Value());
+    for (const FieldBinding& b : FieldMap) {
+        const labeldata::StyleField& f = labeldata::StyleFields[size_t(b.field)];
+        if (b.spin)
+            style.*f.count = (this->*b.spin)->Value();
+        else
+            style.*f.length = double((this->*b.length)->Value());
+    }
 }
 
 void TForm1::Button4Click()
@@ -106,7 +98,7 @@ void TForm1::Button3Click()
     const QString text = InputBox(QStringLiteral("ラベル登録"), QStringLiteral("ラベル名を入力してください"), QString());
 
     auto style = std::make_unique<Tlabelpar>();
-    style->Name = makeStyleName(text);
+    style->Name = labeldata::makeStyleName(text);
     Tlabelpar& added = *style;
     Datatree->LabelList.push_back(std::move(style));
     StoreFields(added);
@@ -155,7 +147,7 @@ void TForm1::Button2Click()
 
 void TForm1::Edit11Change()
 {
-    Datatree->GroupName = encodeName(Edit11->Text()) + '\0';
+    Datatree->GroupName = labeldata::makeGroupName(Edit11->Text());
     S1->setEnabled(true);
 }
 

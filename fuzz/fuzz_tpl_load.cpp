@@ -1,5 +1,6 @@
 // Loads arbitrary bytes as a template image; anything that loads must save and load back the same.
 #include "labeldata/Cp932.h"
+#include "labeldata/StyleFields.h"
 #include "labeldata/Tdatatree.h"
 
 #include <cstdint>
@@ -26,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         require(set.LabelList.empty() && set.GroupName == "unchanged");
         return 0;
     }
-    require(set.GroupName.size() == 16);
+    require(set.GroupName.size() == labeldata::tpl::GroupNameReadSize);
     (void)cp932::visibleText(set.GroupName);
     (void)cp932::isValid(set.GroupName);
 
@@ -37,14 +38,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (size_t i = 0; i < set.LabelList.size(); ++i) {
         const Tlabelpar& a = *set.LabelList[i];
         const Tlabelpar& b = *again.LabelList[i];
-        require(a.Name.size() == 19 && std::string_view(a.Name).substr(0, 18) == std::string_view(b.Name).substr(0, 18)
-                && b.Name[18] == 0);
-        require(a.SheetWidth == b.SheetWidth && a.SheetHeight == b.SheetHeight);
-        require(a.LabelWidth == b.LabelWidth && a.LabelHeight == b.LabelHeight);
-        require(a.VerticalSpacing == b.VerticalSpacing && a.HorizontalSpacing == b.HorizontalSpacing);
-        require(a.Rows == b.Rows && a.Columns == b.Columns);
-        require(a.LeftMargin == b.LeftMargin && a.TopMargin == b.TopMargin);
-        require(a.RightMargin == b.RightMargin && a.BottomMargin == b.BottomMargin);
+        constexpr size_t slot = labeldata::tpl::NameSlot;
+        require(a.Name.size() == labeldata::tpl::NameReadSize
+                && std::string_view(a.Name).substr(0, slot) == std::string_view(b.Name).substr(0, slot) && b.Name[slot] == 0);
+        for (const labeldata::StyleField& f : labeldata::StyleFields)
+            require(f.value(a) == f.value(b));
         (void)cp932::visibleText(a.Name);
     }
     return 0;

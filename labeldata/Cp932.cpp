@@ -1,17 +1,15 @@
 #include "labeldata/Cp932.h"
 
-#include <QStringDecoder>
-#include <QStringEncoder>
-
 namespace cp932 {
 
 namespace {
-
 constexpr const char* CodecName = "windows-31j";
+} // namespace
 
-// A fresh converter per call: resetting an ICU-backed one also drops its error reporting.
 QStringDecoder decoder() { return QStringDecoder(CodecName, QStringConverter::Flag::Stateless); }
 QStringEncoder encoder() { return QStringEncoder(CodecName, QStringConverter::Flag::Stateless); }
+
+namespace {
 
 QString decode(const char* data, size_t size, bool* ok)
 {
@@ -49,6 +47,86 @@ int byteLength(const QString& text)
 {
     const auto bytes = encode(text);
     return bytes ? int(bytes->size()) : -1;
+}
+
+int storedLength(const QString& text)
+{
+    QStringEncoder e = encoder();
+    if (!e.isValid())
+        return int(text.toUtf8().size());
+    const QByteArray whole = e.encode(text);
+    if (!e.hasError())
+        return int(whole.size());
+    int bytes = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype step = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        QStringEncoder one = encoder();
+        const QByteArray encoded = one.encode(text.mid(i, step));
+        bytes += one.hasError() || encoded.isEmpty() ? 1 : int(encoded.size());
+        i += step - 1;
+    }
+    return bytes;
+}
+
+std::string encodeLenient(const QString& text)
+{
+    if (auto bytes = encode(text))
+        return *bytes;
+    std::string bytes;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype step = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const auto one = encode(text.mid(i, step));
+        bytes += one ? *one : std::string("?");
+        i += step - 1;
+    }
+    return bytes;
+}
+
+QStringList visibleTexts(const std::vector<std::string_view>& names)
+{
+    // Visible parts joined by zero bytes, which no visible part contains.
+    QByteArray joined;
+    bool ascii = true;
+    // A name whose last character lacks its second byte reads differently at the end of the
+    // input than before a separator; such rare names are read alone.
+    std::vector<size_t> alone;
+    for (size_t n = 0; n < names.size(); ++n) {
+        const std::string_view name = names[n];
+        const size_t end = std::min(name.find('\0'), name.size());
+        size_t i = 0;
+        while (i < end) {
+            const auto byte = static_cast<unsigned char>(name[i]);
+            ascii = ascii && byte >= 0x20 && byte <= 0x7E;
+            i += isLeadByte(byte) ? 2 : 1;
+        }
+        if (i > end)
+            alone.push_back(n);
+        else
+            joined.append(name.data(), qsizetype(end));
+        joined.append('\0');
+    }
+    if (!joined.isEmpty())
+        joined.chop(1);
+    QStringList texts;
+    if (ascii) {
+        // Printable ASCII reads the same in the code page (its control codes do not).
+        texts = QString::fromLatin1(joined).split(QChar(0));
+    } else {
+        QStringDecoder d = decoder();
+        texts = QString(d.decode(joined)).split(QChar(0));
+    }
+    if (names.empty())
+        texts.clear();
+    if (qsizetype(names.size()) == texts.size())
+        for (size_t n : alone)
+            texts[qsizetype(n)] = visibleText(names[n]);
+    // A broken double-byte character could swallow a separator; then go name by name.
+    if (qsizetype(names.size()) != texts.size()) {
+        texts.clear();
+        for (const std::string_view name : names)
+            texts.append(visibleText(name));
+    }
+    return texts;
 }
 
 std::string cutToBytes(std::string_view bytes, size_t max)

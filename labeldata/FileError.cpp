@@ -1,16 +1,36 @@
 #include "labeldata/FileError.h"
 
-#include <QString>
-
 namespace labeldata {
 
-FileError::FileError(const char* action, const QString& fileName, const QString& reason)
-    : std::runtime_error(QStringLiteral("ファイル '%1' %2: %3")
-                             .arg(fileName, QString::fromUtf8(action), reason)
-                             .toStdString())
-    , fileName_(fileName.toStdString())
-    , reason_(reason.toStdString())
+namespace {
+
+std::string describe(FileError::Operation operation, const QString& fileName, const QString& reason)
 {
+    const char* verb = operation == FileError::Operation::Open   ? "cannot open"
+                       : operation == FileError::Operation::Read ? "cannot read"
+                       : operation == FileError::Operation::Create ? "cannot create"
+                                                                   : "cannot write";
+    return (QStringLiteral("%1 '%2': %3").arg(QLatin1String(verb), fileName, reason)).toStdString();
+}
+
+} // namespace
+
+FileError::FileError(Operation operation, const QString& fileName, const QString& reason)
+    : std::runtime_error(describe(operation, fileName, reason))
+    , operation_(operation)
+    , fileName_(fileName)
+    , reason_(reason)
+{
+}
+
+FileError FileError::tooManyStyles(const QString& fileName, size_t count, size_t max)
+{
+    FileError error(Operation::Write, fileName,
+                    QStringLiteral("%1 label styles; one file holds at most %2").arg(count).arg(max));
+    error.reason_.clear();
+    error.styleCount_ = count;
+    error.maxStyles_ = max;
+    return error;
 }
 
 } // namespace labeldata

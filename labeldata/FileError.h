@@ -1,24 +1,35 @@
 #pragma once
 
-#include <stdexcept>
-#include <string>
+#include <QString>
 
-class QString;
+#include <cstddef>
+#include <stdexcept>
 
 namespace labeldata {
 
-// A template file could not be read or written; what() names the file and the reason, in Japanese.
+// A template file could not be read or written. It carries what was being done, the file and
+// the system's reason; each program words the message for its own user. what() is a plain
+// English line for logs.
 class FileError : public std::runtime_error {
 public:
-    FileError(const char* action, const QString& fileName, const QString& reason);
+    enum class Operation { Open, Read, Create, Write };
 
-    // UTF-8, for callers that word the message themselves.
-    const std::string& fileName() const { return fileName_; }
-    const std::string& reason() const { return reason_; }
+    FileError(Operation operation, const QString& fileName, const QString& reason);
+    // Refused before anything was written: more styles than one file can hold.
+    static FileError tooManyStyles(const QString& fileName, size_t count, size_t max);
+
+    Operation operation() const { return operation_; }
+    const QString& fileName() const { return fileName_; }
+    const QString& reason() const { return reason_; } // empty for tooManyStyles
+    size_t styleCount() const { return styleCount_; } // 0 unless tooManyStyles
+    size_t maxStyles() const { return maxStyles_; }
 
 private:
-    std::string fileName_;
-    std::string reason_;
+    Operation operation_;
+    QString fileName_;
+    QString reason_;
+    size_t styleCount_ = 0;
+    size_t maxStyles_ = 0;
 };
 
 } // namespace labeldata

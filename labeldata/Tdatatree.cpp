@@ -1,6 +1,7 @@
 #include "labeldata/Tdatatree.h"
 
 #include "labeldata/FileError.h"
+#include "labeldata/StyleFields.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -17,13 +18,9 @@
 
 namespace {
 
-constexpr size_t GroupNameOffset = 30;
-constexpr size_t GroupNameReadSize = 16;
-constexpr size_t GroupNameSlot = 15; // bytes 30..44; 45 starts the count
-constexpr size_t CountOffset = 45;
-constexpr size_t NameSlot = 18;
-constexpr size_t NameReadSize = 19;
-constexpr uint32_t RecordMark = 203609;
+using namespace labeldata::tpl;
+using labeldata::StyleFields;
+
 constexpr size_t PrefetchAhead = 64; // entries
 
 uint16_t u16At(std::string_view image, size_t offset)
@@ -78,7 +75,30 @@ void putLengths(char* p, double first, double second)
     putU16(p + 2, uint32_t(MmToMil(second)));
 }
 
-size_t entryOffset(size_t i) { return Tdatatree::HeaderSize + Tdatatree::EntrySize * i; }
+// The record's words in order, as the reader walks them: two neighbouring lengths at a time,
+// the counts as they are; reserved words stay zero.
+template <size_t W>
+inline void writeWords(const Tlabelpar& style, char* words)
+{
+    if constexpr (W < labeldata::RecordWords) {
+        constexpr int f = labeldata::fieldAtWord(W);
+        if constexpr (f < 0) {
+            writeWords<W + 1>(style, words);
+        } else if constexpr (!StyleFields[f].isLength()) {
+            putU16(words + 2 * W, uint32_t(style.*(StyleFields[f].count)));
+            writeWords<W + 1>(style, words);
+        } else {
+            constexpr int g = labeldata::fieldAtWord(W + 1);
+            if constexpr (g >= 0 && StyleFields[g].isLength()) {
+                putLengths(words + 2 * W, style.*(StyleFields[f].length), style.*(StyleFields[g].length));
+                writeWords<W + 2>(style, words);
+            } else {
+                putU16(words + 2 * W, uint32_t(MmToMil(style.*(StyleFields[f].length))));
+                writeWords<W + 1>(style, words);
+            }
+        }
+    }
+}
 
 } // namespace
 
@@ -123,7 +143,7 @@ LoadResult Tdatatree::LoadImage(std::string_view image)
         for (size_t i = 0; i < n; ++i) {
             const size_t entry = entryOffset(i);
             const uint64_t record = u32At(image, entry + NameReadSize);
-            if (record + Tlabelpar::RecordReadSize > image.size()) {
+            if (record + RecordReadSize > image.size()) {
                 LabelList.resize(before);
                 return LoadResult::Damaged;
             }
@@ -171,8 +191,8 @@ LoadResult Tdatatree::Load()
 {
     QFile file(FileName);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        throw labeldata::FileError("を開けません", FileName, file.errorString());
-    auto readFailed = [&] { return labeldata::FileError("を読み込めません", FileName, file.errorString()); };
+        throw labeldata::FileError(labeldata::FileError::Operation::Open, FileName, file.errorString());
+    auto readFailed = [&] { return labeldata::FileError(labeldata::FileError::Operation::Read, FileName, file.errorString()); };
 
     // Any other file the user picks by mistake, however large, is refused without reading it whole.
     char head[Magic.size()];
@@ -210,11 +230,10 @@ std::string Tdatatree::SaveImage() const
         throw std::length_error("too many label styles for one template file");
 
     // Bytes the format leaves unwritten stay zero.
-    std::string image(HeaderSize + (EntrySize + Tlabelpar::RecordSize) * n, '\0');
+    std::string image(fileSize(n), '\0');
     char* const p = image.data();
 
     std::memcpy(p, Magic.data(), Magic.size());
-    putU16(p + 16, 0);
     // A long group name stops at its slot instead of running into the count and the directory.
     const size_t groupLength = std::min(GroupName.size(), GroupNameSlot);
     std::memcpy(p + GroupNameOffset, GroupName.data(), groupLength);
@@ -229,24 +248,15 @@ std::string Tdatatree::SaveImage() const
         char* const entry = p + entryOffset(i);
         std::memcpy(entry, s.Name.data(), nameLength);
         entry[NameSlot] = 0;
-        const size_t r = firstRecord + Tlabelpar::RecordSize * i;
+        const size_t r = firstRecord + RecordSize * i;
         putU32(entry + NameSlot + 1, uint32_t(r));
 
         char* const rec = p + r;
         putU32(rec, RecordMark);
-        // Words 8 and 13 are reserved and stay zero. Each goes straight to the image: collected
-        // in an array first, they made the compiler move them through memory twice.
-        char* const words = rec + 4;
-        putLengths(words + 0, s.SheetWidth, s.SheetHeight);
-        putLengths(words + 4, s.LeftMargin, s.TopMargin);
-        putLengths(words + 8, s.RightMargin, s.BottomMargin);
-        putU16(words + 12, uint32_t(s.Columns));
-        putU16(words + 14, uint32_t(s.Rows));
-        putLengths(words + 18, s.HorizontalSpacing, s.VerticalSpacing);
-        putLengths(words + 22, s.LabelWidth, s.LabelHeight);
-        std::memcpy(rec + 32, s.Name.data(), nameLength);
-        rec[50] = 0;
-        rec[51] = 0;
+        // Each word goes straight to the image: collected in an array first, they made the
+        // compiler move them through memory twice.
+        writeWords<0>(s, rec + RecordWordsOffset);
+        std::memcpy(rec + RecordNameOffset, s.Name.data(), nameLength);
     }
     return image;
 }
@@ -254,10 +264,7 @@ std::string Tdatatree::SaveImage() const
 void Tdatatree::Save() const
 {
     if (LabelList.size() > MaxStyles)
-        throw labeldata::FileError("に保存できません", FileName,
-                                   QStringLiteral("ラベルスタイルが %1 個あります。1 つのファイルに保存できるのは %2 個までです")
-                                       .arg(LabelList.size())
-                                       .arg(MaxStyles));
+        throw labeldata::FileError::tooManyStyles(FileName, LabelList.size(), MaxStyles);
     const std::string image = SaveImage();
 
     // The new content goes to a temporary file beside the target and replaces it only when
@@ -266,7 +273,7 @@ void Tdatatree::Save() const
     // Unbuffered: a buffered write that fails part way (disk full) is reported as complete and
     // the commit would then replace the file with a truncated one.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw labeldata::FileError("を作成できません", FileName, file.errorString());
+        throw labeldata::FileError(labeldata::FileError::Operation::Create, FileName, file.errorString());
     errno = 0;
     const qint64 written = file.write(image.data(), qint64(image.size()));
     if (written != qint64(image.size())) {
@@ -275,8 +282,8 @@ void Tdatatree::Save() const
             ? file.errorString()
             : QString::fromLocal8Bit(std::strerror(error));
         file.cancelWriting();
-        throw labeldata::FileError("に書き込めません", FileName, reason);
+        throw labeldata::FileError(labeldata::FileError::Operation::Write, FileName, reason);
     }
     if (!file.commit())
-        throw labeldata::FileError("に書き込めません", FileName, file.errorString());
+        throw labeldata::FileError(labeldata::FileError::Operation::Write, FileName, file.errorString());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "labeldata/TemplateFormat.h"
 #include "labeldata/Tlabelpar.h"
 
 #include <QString>
@@ -22,10 +23,10 @@ public:
     std::string GroupName; // raw code page 932 bytes, trailing zero bytes kept
     std::vector<std::unique_ptr<Tlabelpar>> LabelList;
 
-    static constexpr std::string_view Magic = "Vellumo V2.0 TPL";
-    static constexpr size_t HeaderSize = 47;
-    static constexpr size_t EntrySize = 23;
-    static constexpr size_t MaxStyles = 65535;
+    static constexpr std::string_view Magic = labeldata::tpl::Magic;
+    static constexpr size_t HeaderSize = labeldata::tpl::HeaderSize;
+    static constexpr size_t EntrySize = labeldata::tpl::EntrySize;
+    static constexpr size_t MaxStyles = labeldata::tpl::MaxStyles;
 
     Tdatatree() = default;
     Tdatatree(const Tdatatree&) = delete;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "labeldata/ByteString.h"
+#include "labeldata/TemplateFormat.h"
 
 #include <bit>
 #include <cmath>
@@ -34,10 +35,6 @@ public:
     double TopMargin = 0;
     double RightMargin = 0;
     double BottomMargin = 0;
-
-    // Record layout inside a template image.
-    static constexpr size_t RecordSize = 52;
-    static constexpr size_t RecordReadSize = 30; // mark plus the 13 words that are read
 
     // Styles come and go by the tens of thousands with a template file; a pool keeps that off
     // the general heap. Only the thread that made the first style uses it (see SlabPool).
@@ -91,50 +88,5 @@ inline int32_t MmToMil(double length)
     return Tlabelpar::MmToMilExtended(length);
 }
 
-inline void Tlabelpar::ReadRecord(std::string_view image, size_t offset)
-{
-    if (offset > image.size() || image.size() - offset < RecordReadSize)
-        throwRecordBeyondEnd();
-
-    // Each word straight from the image: assembled byte by byte, or copied to the stack first,
-    // they cost more than the conversions.
-    const char* const words = image.data() + offset + 4; // the record mark is skipped unchecked
-    auto word = [words](size_t i) {
-        uint16_t w;
-        std::memcpy(&w, words + 2 * i, sizeof w);
-        if constexpr (std::endian::native != std::endian::little)
-            w = uint16_t((w >> 8) | (w << 8));
-        return w;
-    };
-#if defined(__SSE2__)
-    // Two neighbouring words at a time, by the same multiplications and addition as MilToMm,
-    // so the doubles are the same: the conversions were most of the time spent per record.
-    auto pair = [words](size_t i, double& first, double& second) {
-        constexpr double head = MilToMmHead, rest = MilToMmRest;
-        uint32_t two;
-        std::memcpy(&two, words + 2 * i, sizeof two);
-        const __m128d v = _mm_cvtepi32_pd(_mm_unpacklo_epi16(_mm_cvtsi32_si128(int(two)), _mm_setzero_si128()));
-        const __m128d mm = _mm_add_pd(_mm_mul_pd(v, _mm_set1_pd(head)), _mm_mul_pd(v, _mm_set1_pd(rest)));
-        _mm_storel_pd(&first, mm);
-        _mm_storeh_pd(&second, mm);
-    };
-    pair(0, SheetWidth, SheetHeight);
-    pair(2, LeftMargin, TopMargin);
-    pair(4, RightMargin, BottomMargin);
-    pair(9, HorizontalSpacing, VerticalSpacing); // word 8 is reserved
-    pair(11, LabelWidth, LabelHeight);
-#else
-    SheetWidth = MilToMm(word(0));
-    SheetHeight = MilToMm(word(1));
-    LeftMargin = MilToMm(word(2));
-    TopMargin = MilToMm(word(3));
-    RightMargin = MilToMm(word(4));
-    BottomMargin = MilToMm(word(5));
-    HorizontalSpacing = MilToMm(word(9)); // word 8 is reserved
-    VerticalSpacing = MilToMm(word(10));
-    LabelWidth = MilToMm(word(11));
-    LabelHeight = MilToMm(word(12));
-#endif
-    Columns = word(6);
-    Rows = word(7);
-}
+// The field table defines ReadRecord; it needs the complete class above.
+#include "labeldata/StyleFields.h"

@@ -1,5 +1,6 @@
 #include "toolkit/CustomEdit.h"
 
+#include "labeldata/Cp932.h"
 #include "toolkit/Application.h"
 
 #include <QAction>
@@ -10,35 +11,8 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QRegularExpression>
-#include <QStringEncoder>
 #include <algorithm>
 #include <memory>
-
-namespace {
-
-// Bytes the text takes in code page 932; a character the code page lacks counts as one byte,
-// the replacement it would be stored as.
-int cp932Length(const QString& text)
-{
-    // A fresh encoder per call: a reused one may stop reporting characters it lacks.
-    QStringEncoder encoder("windows-31j", QStringEncoder::Flag::Stateless);
-    if (!encoder.isValid())
-        return int(text.toUtf8().size());
-    const QByteArray whole = encoder.encode(text);
-    if (!encoder.hasError())
-        return int(whole.size());
-    int bytes = 0;
-    for (int i = 0; i < text.size(); ++i) {
-        const int step = (text[i].isHighSurrogate() && i + 1 < text.size()) ? 2 : 1;
-        QStringEncoder one("windows-31j", QStringEncoder::Flag::Stateless);
-        const QByteArray encoded = one.encode(text.mid(i, step));
-        bytes += one.hasError() || encoded.isEmpty() ? 1 : int(encoded.size());
-        i += step - 1;
-    }
-    return bytes;
-}
-
-} // namespace
 
 TCustomEdit::TCustomEdit(QWidget* parent) : QLineEdit(parent)
 {
@@ -206,7 +180,7 @@ bool TCustomEdit::FitsLimit(const QString& inserted) const
     QString result = text();
     if (hasSelectedText())
         result.remove(selectionStart(), selectedText().size());
-    return cp932Length(result) + cp932Length(inserted) <= FMaxLength;
+    return cp932::storedLength(result) + cp932::storedLength(inserted) <= FMaxLength;
 }
 
 bool TCustomEdit::ControlDown() const

@@ -136,7 +136,7 @@ TEST(TdatatreeFile, UnreadableFilesRaiseAnErrorNamingTheFile)
         set.LabelList.push_back(style("keep", 1));
         const std::string what = message([&] { set.Load(); });
         EXPECT_NE(what.find(r.path.toStdString()), std::string::npos) << what;
-        EXPECT_NE(what.find("ファイル"), std::string::npos) << what;
+        EXPECT_EQ(what.find("cannot "), 0u) << what;
         EXPECT_EQ(set.GroupName, "before");
         EXPECT_EQ(set.LabelList.size(), 1u);
     }
@@ -172,7 +172,7 @@ TEST(TdatatreeFile, FailedSavesLeaveTheOldFileAsItWas)
         set.FileName = r.path;
         set.LabelList.push_back(style("A", 1));
         const std::string what = message([&] { set.Save(); });
-        EXPECT_NE(what.find("ファイル '" + r.path.toStdString() + "'"), std::string::npos) << what;
+        EXPECT_NE(what.find(" '" + r.path.toStdString() + "'"), std::string::npos) << what;
     }
     EXPECT_EQ(contents(existing), "old content");
     EXPECT_FALSE(QDir(dir.filePath("no-such-folder")).exists());

@@ -1,16 +1,14 @@
 #include "TemplateCheck.h"
 
 #include "labeldata/Cp932.h"
+#include "labeldata/SheetFit.h"
+#include "labeldata/StyleFields.h"
 
 #include <QString>
 
 #include <map>
 
 namespace {
-
-constexpr double MaxLength = 1000;  // mm, the editor's largest length
-constexpr int32_t MaxCount = 1000;  // the editor's largest row and column count
-constexpr long double FitTolerance = 0.01L; // mm; stored lengths move by up to 0.0127 mm
 
 std::string visibleBytes(std::string_view name)
 {
@@ -27,11 +25,14 @@ std::string styleLabel(size_t index, const Tlabelpar& s)
     return "style " + std::to_string(index + 1) + " \"" + cp932::visibleText(s.Name).toStdString() + "\"";
 }
 
-// Whether lead + count × size + (count − 1) × gap + trail exceeds the sheet; fills the sum.
-bool overflows(double lead, int32_t count, double size, double gap, double trail, double sheet, long double& sum)
+// "sheet_width" reads "sheet width".
+std::string fieldName(const labeldata::StyleField& f)
 {
-    sum = (long double)lead + (long double)count * size + (long double)(count - 1) * gap + trail;
-    return sum > (long double)sheet + FitTolerance;
+    std::string name(f.key);
+    for (char& c : name)
+        if (c == '_')
+            c = ' ';
+    return name;
 }
 
 } // namespace
@@ -54,29 +55,22 @@ std::vector<std::string> checkTemplate(const Tdatatree& set)
         if (!isNew)
             findings.push_back(label + ": same name as style " + std::to_string(first->second + 1));
 
-        const std::pair<const char*, double> lengths[] = {
-            {"sheet width", s.SheetWidth},         {"sheet height", s.SheetHeight},
-            {"label width", s.LabelWidth},         {"label height", s.LabelHeight},
-            {"vertical spacing", s.VerticalSpacing}, {"horizontal spacing", s.HorizontalSpacing},
-            {"left margin", s.LeftMargin},         {"top margin", s.TopMargin},
-            {"right margin", s.RightMargin},       {"bottom margin", s.BottomMargin},
-        };
-        for (const auto& [what, v] : lengths)
-            if (!(v >= 0 && v <= MaxLength))
-                findings.push_back(label + ": " + what + " " + number(v) + " mm is outside 0 to 1000 mm");
-        const std::pair<const char*, int32_t> counts[] = {{"rows", s.Rows}, {"columns", s.Columns}};
-        for (const auto& [what, v] : counts)
-            if (v < 1 || v > MaxCount)
-                findings.push_back(label + ": " + what + " " + std::to_string(v) + " is outside 1 to 1000");
+        // Lengths first, then the counts, each in the style's order.
+        for (const auto& f : labeldata::StyleFields)
+            if (f.isLength() && !(s.*f.length >= f.min && s.*f.length <= f.max))
+                findings.push_back(label + ": " + fieldName(f) + " " + number(s.*f.length) + " mm is outside "
+                                   + number(f.min) + " to " + number(f.max) + " mm");
+        for (const auto& f : labeldata::StyleFields)
+            if (!f.isLength() && (s.*f.count < f.min || s.*f.count > f.max))
+                findings.push_back(label + ": " + fieldName(f) + " " + std::to_string(s.*f.count) + " is outside "
+                                   + number(f.min) + " to " + number(f.max));
 
-        long double sum = 0;
-        if (s.Columns >= 1
-            && overflows(s.LeftMargin, s.Columns, s.LabelWidth, s.HorizontalSpacing, s.RightMargin, s.SheetWidth, sum))
-            findings.push_back(label + ": labels do not fit across the sheet: " + number(double(sum))
+        const labeldata::SheetFit fit = labeldata::sheetFit(s);
+        if (!fit.fitsAcross)
+            findings.push_back(label + ": labels do not fit across the sheet: " + number(double(fit.usedAcross))
                                + " mm of margins, labels and spacing on a sheet " + number(s.SheetWidth) + " mm wide");
-        if (s.Rows >= 1
-            && overflows(s.TopMargin, s.Rows, s.LabelHeight, s.VerticalSpacing, s.BottomMargin, s.SheetHeight, sum))
-            findings.push_back(label + ": labels do not fit down the sheet: " + number(double(sum))
+        if (!fit.fitsDown)
+            findings.push_back(label + ": labels do not fit down the sheet: " + number(double(fit.usedDown))
                                + " mm of margins, labels and spacing on a sheet " + number(s.SheetHeight) + " mm high");
     }
     return findings;

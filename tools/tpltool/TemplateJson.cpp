@@ -1,6 +1,8 @@
 #include "TemplateJson.h"
 
 #include "labeldata/Cp932.h"
+#include "labeldata/Names.h"
+#include "labeldata/StyleFields.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -12,31 +14,13 @@
 
 namespace {
 
-constexpr size_t GroupNameMaxBytes = 16; // as read: the slot and the count's low byte
-constexpr int GroupTextMaxBytes = 14;    // the last slot byte must stay zero
-constexpr size_t NameMaxBytes = 19;      // as read: the slot and its closing zero
-constexpr size_t NameSlot = 18;
+using labeldata::StyleField;
+using labeldata::StyleFields;
 
-struct NumberField {
-    const char* key;
-    double Tlabelpar::* length; // null for the two counts
-    int32_t Tlabelpar::* count;
-};
-
-const NumberField Fields[] = {
-    {"sheet_width", &Tlabelpar::SheetWidth, nullptr},
-    {"sheet_height", &Tlabelpar::SheetHeight, nullptr},
-    {"label_width", &Tlabelpar::LabelWidth, nullptr},
-    {"label_height", &Tlabelpar::LabelHeight, nullptr},
-    {"vertical_spacing", &Tlabelpar::VerticalSpacing, nullptr},
-    {"horizontal_spacing", &Tlabelpar::HorizontalSpacing, nullptr},
-    {"rows", nullptr, &Tlabelpar::Rows},
-    {"columns", nullptr, &Tlabelpar::Columns},
-    {"left_margin", &Tlabelpar::LeftMargin, nullptr},
-    {"top_margin", &Tlabelpar::TopMargin, nullptr},
-    {"right_margin", &Tlabelpar::RightMargin, nullptr},
-    {"bottom_margin", &Tlabelpar::BottomMargin, nullptr},
-};
+QString keyOf(const StyleField& f)
+{
+    return QString::fromLatin1(f.key.data(), qsizetype(f.key.size()));
+}
 
 void appendJsonString(std::string& out, const QString& text)
 {
@@ -139,7 +123,8 @@ std::string readName(const QJsonValue& value, const QString& field, bool isGroup
 
     if (!bytes.isUndefined()) {
         const std::string raw = fromHex(bytes.toString(), field + ".bytes");
-        const size_t max = isGroup ? GroupNameMaxBytes : NameMaxBytes;
+        // As read: a group name's slot and the count's low byte, a style name's slot and its zero.
+        const size_t max = isGroup ? labeldata::tpl::GroupNameReadSize : labeldata::tpl::NameReadSize;
         if (raw.size() > max)
             refuse(field + ".bytes", QStringLiteral("%1 bytes do not fit; at most %2").arg(raw.size()).arg(max));
         // An edited text beside stale bytes would otherwise be dropped without a word.
@@ -155,26 +140,23 @@ std::string readName(const QJsonValue& value, const QString& field, bool isGroup
     if (!encoded)
         refuse(field + ".text", QStringLiteral("contains characters that code page 932 cannot hold"));
     if (isGroup) {
-        if (int(encoded->size()) > GroupTextMaxBytes)
+        if (int(encoded->size()) > labeldata::GroupNameMaxBytes)
             refuse(field + ".text", QStringLiteral("is %1 bytes in code page 932; at most %2 fit")
                                         .arg(encoded->size())
-                                        .arg(GroupTextMaxBytes));
-        return *encoded + '\0';
+                                        .arg(labeldata::GroupNameMaxBytes));
+        return labeldata::makeGroupName(visible);
     }
-    std::string name = cp932::cutToBytes(*encoded, NameSlot);
-    if (name.size() < NameSlot)
-        name += '\0';
-    return name;
+    return labeldata::makeStyleName(visible);
 }
 
-void readNumber(const QJsonObject& object, const NumberField& f, const QString& where, Tlabelpar& style)
+void readNumber(const QJsonObject& object, const StyleField& f, const QString& where, Tlabelpar& style)
 {
-    const QString field = where + f.key;
-    const QJsonValue value = member(object, f.key, where);
+    const QString field = where + keyOf(f);
+    const QJsonValue value = member(object, keyOf(f), where);
     if (!value.isDouble())
         refuse(field, QStringLiteral("must be a number"));
     const double v = value.toDouble();
-    if (f.count) {
+    if (!f.isLength()) {
         if (v != std::floor(v) || v < 0 || v > 65535)
             refuse(field, QStringLiteral("must be a whole number from 0 to 65535"));
         style.*f.count = int32_t(v);
@@ -211,11 +193,11 @@ std::string templateToJson(const Tdatatree& set)
         out += i ? ",\n    {\n" : "\n    {\n";
         out += "      \"name\": ";
         appendName(out, s.Name);
-        for (const NumberField& f : Fields) {
+        for (const StyleField& f : StyleFields) {
             out += ",\n      \"";
             out += f.key;
             out += "\": ";
-            out += f.count ? std::to_string(s.*f.count) : shortest(s.*f.length);
+            out += f.isLength() ? shortest(s.*f.length) : std::to_string(s.*f.count);
         }
         out += "\n    }";
     }
@@ -248,8 +230,8 @@ void templateFromJson(const QByteArray& json, Tdatatree& set)
     std::vector<std::unique_ptr<Tlabelpar>> list;
     list.reserve(size_t(styles.size()));
     QSet<QString> known{"name"};
-    for (const NumberField& f : Fields)
-        known.insert(f.key);
+    for (const StyleField& f : StyleFields)
+        known.insert(keyOf(f));
     for (qsizetype i = 0; i < styles.size(); ++i) {
         const QString where = QStringLiteral("styles[%1].").arg(i);
         if (!styles[i].isObject())
@@ -258,7 +240,7 @@ void templateFromJson(const QByteArray& json, Tdatatree& set)
         refuseUnknownKeys(object, known, where);
         auto style = std::make_unique<Tlabelpar>();
         style->Name = readName(member(object, "name", where), where + "name", false);
-        for (const NumberField& f : Fields)
+        for (const StyleField& f : StyleFields)
             readNumber(object, f, where, *style);
         list.push_back(std::move(style));
     }

@@ -3,6 +3,7 @@
 #include "TemplateJson.h"
 
 #include "labeldata/FileError.h"
+#include "labeldata/TemplateFormat.h"
 #include "labeldata/Tdatatree.h"
 
 #include <QFile>
@@ -49,10 +50,11 @@ bool readWhole(const QString& path, QByteArray& bytes)
     return true;
 }
 
-const char* refusal(LoadResult result)
+std::string refusal(LoadResult result)
 {
-    return result == LoadResult::NotTemplate ? "not a template file (the magic \"Vellumo V2.0 TPL\" is missing)"
-                                             : "damaged: its directory or a record lies beyond the end of the file";
+    return result == LoadResult::NotTemplate
+        ? "not a template file (the magic \"" + std::string(labeldata::tpl::Magic) + "\" is missing)"
+        : "damaged: its directory or a record lies beyond the end of the file";
 }
 
 int dump(const QString& path)
@@ -87,7 +89,7 @@ int create(const QString& jsonPath, const QString& outPath)
     try {
         set.Save();
     } catch (const labeldata::FileError& e) {
-        printErr("cannot write " + quoted(outPath) + ": " + e.reason());
+        printErr("cannot write " + quoted(outPath) + ": " + e.reason().toStdString());
         return Failure;
     }
     return Ok;
@@ -102,7 +104,7 @@ int check(const QString& path)
     const LoadResult result = set.LoadImage(std::string_view(image.constData(), size_t(image.size())));
     const std::string name = path.toStdString();
     if (result != LoadResult::Loaded) {
-        std::printf("%s: %s\n", name.c_str(), refusal(result));
+        std::printf("%s: %s\n", name.c_str(), refusal(result).c_str());
         return Problems;
     }
     const auto findings = checkTemplate(set);

@@ -1,6 +1,6 @@
 // Names between the window's text and the code page 932 bytes of the set.
-#include "editor/StyleName.h"
 #include "labeldata/Cp932.h"
+#include "labeldata/Names.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,7 @@ TEST(StyleName, ManyNamesReadExactlyAsEachOneAlone)
     };
     for (const auto& set : sets) {
         const std::vector<std::string_view> names(set.begin(), set.end());
-        const QStringList texts = visibleTexts(names);
+        const QStringList texts = cp932::visibleTexts(names);
         ASSERT_EQ(texts.size(), qsizetype(set.size()));
         for (size_t i = 0; i < set.size(); ++i)
             EXPECT_EQ(texts[qsizetype(i)], cp932::visibleText(set[i])) << "name " << i << " of a set of " << set.size();
@@ -42,5 +42,5 @@ TEST(StyleName, TypedNamesBecomeAtMostEighteenBytesWithoutSplittingACharacter)
         {QStringLiteral("A😀B"), "A?B\0"s}, // only reachable by a program; the boxes refuse it
     };
     for (const auto& row : rows)
-        EXPECT_EQ(makeStyleName(row.typed), row.name) << row.typed.toStdString();
+        EXPECT_EQ(labeldata::makeStyleName(row.typed), row.name) << row.typed.toStdString();
 }

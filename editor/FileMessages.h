@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+namespace labeldata {
+class FileError;
+}
+
+// The window's wording of a template file that could not be opened, read, created or written:
+// "ファイル '<path>' を開けません: <the system's reason>".
+QString fileErrorMessage(const labeldata::FileError& error);
+
+// Runs a file operation; a FileError leaves it as an error whose message is the window's wording.
+void withFileMessages(const std::function<void()>& operation);

@@ -1,0 +1,20 @@
+#include "labeldata/Names.h"
+
+#include "labeldata/Cp932.h"
+
+namespace labeldata {
+
+std::string makeStyleName(const QString& text)
+{
+    std::string name = cp932::cutToBytes(cp932::encodeLenient(text), StyleNameMaxBytes);
+    if (name.size() < StyleNameMaxBytes)
+        name += '\0';
+    return name;
+}
+
+std::string makeGroupName(const QString& text)
+{
+    return cp932::encodeLenient(text) + '\0';
+}
+
+} // namespace labeldata

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "labeldata/TemplateFormat.h"
+
+#include <QString>
+
+#include <string>
+
+// How the editor (and anything that makes names the way it does) turns typed text into the
+// bytes of a style's or a set's name.
+namespace labeldata {
+
+// A style name keeps at most the slot; a shorter one ends in one zero byte.
+inline constexpr size_t StyleNameMaxBytes = tpl::NameSlot;
+// The group-name box takes this many bytes, so the slot's last byte stays zero.
+inline constexpr int GroupNameMaxBytes = 14;
+
+// A style's Name from the typed text: at most 18 bytes, never half a double-byte character, and
+// one zero byte after it when it is shorter. A character the code page lacks becomes "?".
+std::string makeStyleName(const QString& text);
+// A set's GroupName from the typed text: its bytes and one zero byte.
+std::string makeGroupName(const QString& text);
+
+} // namespace labeldata
