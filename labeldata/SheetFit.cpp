@@ -19,6 +19,8 @@ void measure(double lead, int32_t count, double size, double gap, double trail, 
 SheetFit sheetFit(const Tlabelpar& s)
 {
     SheetFit fit;
+    fit.sheetAcross = s.SheetWidth;
+    fit.sheetDown = s.SheetHeight;
     measure(s.LeftMargin, s.Columns, s.LabelWidth, s.HorizontalSpacing, s.RightMargin, s.SheetWidth, fit.usedAcross,
             fit.fitsAcross, fit.overflowAcross);
     measure(s.TopMargin, s.Rows, s.LabelHeight, s.VerticalSpacing, s.BottomMargin, s.SheetHeight, fit.usedDown,

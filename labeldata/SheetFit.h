@@ -13,6 +13,8 @@ inline constexpr double FitTolerance = 0.01;
 struct SheetFit {
     long double usedAcross = 0; // left + columns × width + (columns − 1) × spacing + right
     long double usedDown = 0;
+    double sheetAcross = 0;     // the sheet's width and height they were measured against
+    double sheetDown = 0;
     bool fitsAcross = true;
     bool fitsDown = true;
     double overflowAcross = 0;  // millimetres beyond the sheet; 0 when it fits

@@ -68,10 +68,10 @@ std::vector<std::string> checkTemplate(const Tdatatree& set)
         const labeldata::SheetFit fit = labeldata::sheetFit(s);
         if (!fit.fitsAcross)
             findings.push_back(label + ": labels do not fit across the sheet: " + number(double(fit.usedAcross))
-                               + " mm of margins, labels and spacing on a sheet " + number(s.SheetWidth) + " mm wide");
+                               + " mm of margins, labels and spacing on a sheet " + number(fit.sheetAcross) + " mm wide");
         if (!fit.fitsDown)
             findings.push_back(label + ": labels do not fit down the sheet: " + number(double(fit.usedDown))
-                               + " mm of margins, labels and spacing on a sheet " + number(s.SheetHeight) + " mm high");
+                               + " mm of margins, labels and spacing on a sheet " + number(fit.sheetDown) + " mm high");
     }
     return findings;
 }
