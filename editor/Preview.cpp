@@ -1,6 +1,7 @@
 #include "editor/Preview.h"
 
 #include "toolkit/Canvas.h"
+#include "toolkit/Conversions.h"
 
 #include <QPainter>
 #include <algorithm>
@@ -299,4 +300,11 @@ void DrawPreviewPainter(QImage& surface, const PreviewInput& input)
                 painter.drawRect(QRect(l, t, r - l - 1, b - t - 1));
         }
     }
+}
+
+QString DescribePreview(const PreviewInput& input)
+{
+    return QStringLiteral("台紙 %1 × %2 mm、%3 列 × %4 行のラベル")
+        .arg(FloatToStr(input.SheetWidth), FloatToStr(input.SheetHeight), QString::number(input.Columns),
+             QString::number(input.Rows));
 }

@@ -3,6 +3,7 @@
 #include "toolkit/Types.h"
 
 #include <QImage>
+#include <QString>
 #include <cstdint>
 
 // The values the sheet preview draws, exactly as the window's entry fields hold them
@@ -36,3 +37,6 @@ void DrawPreviewInOrder(QImage& surface, const PreviewInput& input);
 
 // The same picture with every label drawn in order through QPainter.
 void DrawPreviewPainter(QImage& surface, const PreviewInput& input);
+
+// The picture in words for a screen reader: "台紙 210 × 297 mm、2 列 × 5 行のラベル".
+QString DescribePreview(const PreviewInput& input);

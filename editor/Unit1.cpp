@@ -8,6 +8,7 @@
 #include "labeldata/Tdatatree.h"
 #include "numberedit/UpdownNumberEdit.h"
 #include "toolkit/Application.h"
+#include "toolkit/ComboBox.h"
 #include "editor/GroupNameEdit.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/Help.h"
@@ -49,11 +50,13 @@ QLabel* staticText(QWidget* parent, const char* name, const QString& text, int l
     return label;
 }
 
+// A one-character caption says little; the tooltip says what the button does.
 QPushButton* smallButton(QWidget* parent, const char* name, const QString& text, int left, int top,
-                         const QString& accessibleName)
+                         const QString& accessibleName, const QString& toolTip)
 {
     auto* button = place(new QPushButton(text, parent), name, left, top, 17, 17);
     button->setAccessibleName(accessibleName);
+    button->setToolTip(toolTip);
     button->setAutoDefault(false);
     return button;
 }
@@ -152,19 +155,23 @@ void TForm1::buildControls()
 
     Edit11 = place(new TGroupNameEdit(client), "Edit11", 8, 8, 121, 20);
     Edit11->setAccessibleName(QStringLiteral("ラベルグループ名"));
+    Edit11->setToolTip(QStringLiteral("ラベルグループ名"));
     // The designer's text; clearing it at the reset is the change that gives GroupName its NUL.
     Edit11->setText(QStringLiteral("Edit11"));
     Label11 = staticText(client, "Label11", QStringLiteral("ラベルのスタイル"), 8, 40, 87, 12);
-    ComboBox1 = place(new QComboBox(client), "ComboBox1", 104, 32, 113, 20);
+    ComboBox1 = place(new TComboBox(client), "ComboBox1", 104, 32, 113, 20);
     ComboBox1->setEditable(false);
     // A plain string list takes a whole set of names in one reset.
     ComboBox1->setModel(new QStringListModel(ComboBox1));
     ComboBox1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     ComboBox1->setAccessibleName(QStringLiteral("ラベルのスタイル"));
-    Button3 = smallButton(client, "Button3", QStringLiteral("+"), 224, 32, QStringLiteral("スタイルを追加"));
-    Button4 = smallButton(client, "Button4", QStringLiteral("U"), 240, 32, QStringLiteral("スタイルを更新"));
+    Button3 = smallButton(client, "Button3", QStringLiteral("+"), 224, 32, QStringLiteral("スタイルを追加"),
+                          QStringLiteral("スタイルを追加"));
+    Button4 = smallButton(client, "Button4", QStringLiteral("U"), 240, 32, QStringLiteral("スタイルを更新"),
+                          QStringLiteral("フィールドの値をスタイルに保存"));
     Button4->setEnabled(false);
-    Button1 = smallButton(client, "Button1", QStringLiteral("-"), 256, 32, QStringLiteral("スタイルを削除"));
+    Button1 = smallButton(client, "Button1", QStringLiteral("-"), 256, 32, QStringLiteral("スタイルを削除"),
+                          QStringLiteral("スタイルを削除"));
     Image1 = place(new TImage(client), "Image1", 8, 64, 249, 289);
     Image1->setAccessibleName(QStringLiteral("プレビュー"));
 
@@ -197,7 +204,8 @@ void TForm1::buildControls()
     Label10 = staticText(GroupBox4, "Label10", QStringLiteral("下"), 8, 96, 12, 12);
     UpdownNumberEdit8 = lengthField(GroupBox4, "UpdownNumberEdit8", 80, 93, true, QStringLiteral("マージン 下"));
 
-    Button2 = smallButton(client, "Button2", QStringLiteral("↓"), 384, 328, QStringLiteral("間隔を計算"));
+    Button2 = smallButton(client, "Button2", QStringLiteral("↓"), 384, 328, QStringLiteral("間隔を計算"),
+                          QStringLiteral("間隔を計算"));
 
     GroupBox5 = frame(client, "GroupBox5", QStringLiteral("間隔"), 280, 344, 217, 81);
     Label12 = staticText(GroupBox5, "Label12", QStringLiteral("水平方向"), 8, 24, 48, 12);
@@ -290,6 +298,7 @@ void TForm1::bindEvents()
     connect(About1, &QAction::triggered, this, guarded(&TForm1::About1Click));
 
     Edit11->OnChange = [this](QObject*) { Edit11Change(); };
+    Image1->OnSurfaceChange = [this] { DrawPreview(); };
     for (QObject* field : std::initializer_list<QObject*>{UpdownNumberEdit1, UpdownNumberEdit2, UpdownNumberEdit3,
                                                           UpdownNumberEdit4})
         static_cast<TUpdownNumberEdit*>(field)->OnChange = [this](QObject* s) { UpdownNumberEdit1Change(s); };
@@ -315,6 +324,7 @@ void TForm1::FormDestroy()
 {
     // The controls outlive this call; a late change notification must not reach a freed set.
     Edit11->OnChange = nullptr;
+    Image1->OnSurfaceChange = nullptr;
     for (TCustomEdit* field : std::initializer_list<TCustomEdit*>{
              SpinEdit1, SpinEdit2, UpdownNumberEdit1, UpdownNumberEdit2, UpdownNumberEdit3, UpdownNumberEdit4,
              UpdownNumberEdit5, UpdownNumberEdit6, UpdownNumberEdit7, UpdownNumberEdit8, UpdownNumberEdit9,
@@ -351,5 +361,6 @@ void TForm1::DrawPreview()
             input.*b.previewLength = (this->*b.length)->Value();
     }
     ::DrawPreview(Image1->Picture(), input);
+    Image1->setAccessibleDescription(DescribePreview(input));
     Image1->update();
 }

@@ -1,9 +1,11 @@
 #include "editor/Unit1.h"
 #include "editor/Unit2.h"
+#include "editor/UserGuide.h"
 #include "toolkit/Application.h"
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QIcon>
 
 #include <cstdio>
 
@@ -28,10 +30,16 @@ int main(int argc, char** argv)
     }
 
     QApplication app(argc, argv);
+    loadPlatformTranslations();
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/editor/icons/tessel-editor-%1.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
     setApplicationTitle(QStringLiteral("tessel vellumo"));
     const QFileInfo program(QCoreApplication::applicationFilePath());
     setApplicationHelpFile(program.absolutePath() + QLatin1Char('/') + program.completeBaseName()
                 + QStringLiteral(".hlp"));
+    setApplicationGuide(userGuideIndex(program.absolutePath()));
 
     TForm1 form;
     // No parent: the box centres itself on the screen, not on the main window.

@@ -1,5 +1,6 @@
 #include "numberedit/NumberEdit.h"
 
+#include "numberedit/AccessibleNumberEdit.h"
 #include "toolkit/Conversions.h"
 #include "toolkit/NumberFormat.h"
 
@@ -57,6 +58,7 @@ QString regroupIntegerPart(const QString& integerPart)
 
 TNumberEdit::TNumberEdit(QWidget* parent) : TCustomEdit(parent)
 {
+    TAccessibleNumberEdit::install();
     {
         FormattingGuard guard(FFormatting);
         QLineEdit::setText(QStringLiteral("0"));

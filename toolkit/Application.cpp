@@ -1,7 +1,9 @@
 #include "toolkit/Application.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QMessageBox>
+#include <QTranslator>
 #include <exception>
 
 namespace {
@@ -11,6 +13,11 @@ QString& titleStore()
     return title;
 }
 QString& helpFileStore()
+{
+    static QString fileName;
+    return fileName;
+}
+QString& guideStore()
 {
     static QString fileName;
     return fileName;
@@ -35,6 +42,26 @@ QString applicationHelpFile()
 void setApplicationHelpFile(const QString& fileName)
 {
     helpFileStore() = fileName;
+}
+
+QString applicationGuide()
+{
+    return guideStore();
+}
+
+void setApplicationGuide(const QString& indexFile)
+{
+    guideStore() = indexFile;
+}
+
+bool loadPlatformTranslations()
+{
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
 }
 
 void showMessage(const QString& text)

@@ -10,6 +10,14 @@ void setApplicationTitle(const QString& title);
 QString applicationHelpFile();
 void setApplicationHelpFile(const QString& fileName);
 
+// The user guide's index page, shown by the help command when the help file does not exist.
+QString applicationGuide();
+void setApplicationGuide(const QString& indexFile);
+
+// Installs Qt's own Japanese texts (buttons and labels of the file, print and message dialogs)
+// whatever the locale. False when the translation file is missing; the program runs on.
+bool loadPlatformTranslations();
+
 // Modal message box with one OK button, titled with the application title.
 void showMessage(const QString& text);
 

@@ -24,18 +24,24 @@ void setHelpOpener(std::function<bool(const QUrl&)> open)
 void ShowHelpContents()
 {
     const QString fileName = applicationHelpFile();
-    if (fileName.isEmpty()) {
+    const QFileInfo help(fileName);
+    const QFileInfo guide(applicationGuide());
+    QFileInfo shownFile;
+    if (!fileName.isEmpty() && help.isFile())
+        shownFile = help;
+    else if (!applicationGuide().isEmpty() && guide.isFile())
+        shownFile = guide;
+    else if (fileName.isEmpty()) {
         showMessage(QStringLiteral("ヘルプファイルが指定されていません。"));
         return;
-    }
-    const QFileInfo info(fileName);
-    const QString shown = QDir::toNativeSeparators(info.absoluteFilePath());
-    if (!info.isFile()) {
-        showMessage(QStringLiteral("ヘルプファイル「%1」が見つかりません。").arg(shown));
+    } else {
+        showMessage(QStringLiteral("ヘルプファイル「%1」が見つかりません。")
+                        .arg(QDir::toNativeSeparators(help.absoluteFilePath())));
         return;
     }
-    if (!opener() || !opener()(QUrl::fromLocalFile(info.absoluteFilePath())))
-        showMessage(QStringLiteral("ヘルプファイル「%1」を開けませんでした。").arg(shown));
+    const QString path = shownFile.absoluteFilePath();
+    if (!opener() || !opener()(QUrl::fromLocalFile(path)))
+        showMessage(QStringLiteral("ヘルプファイル「%1」を開けませんでした。").arg(QDir::toNativeSeparators(path)));
 }
 
 void CloseHelp()

@@ -4,8 +4,9 @@
 
 #include <functional>
 
-// Shows the application's help file (its name is set at start-up). A missing file, or one that
-// the desktop cannot open, is reported in a message box naming the file.
+// Shows the application's help file (its name is set at start-up) or, when that file does not
+// exist, the user guide in the desktop's browser. Only when neither exists is the missing help
+// file reported; a file that the desktop cannot open is reported by its name.
 void ShowHelpContents();
 
 // Closes the help system. The help file is shown by the desktop's own viewer, which the program

@@ -111,6 +111,22 @@ void TUpDown::buttonPressed(QToolButton* button, bool up)
     });
 }
 
+void TUpDown::showEvent(QShowEvent* event)
+{
+    nameAfterField();
+    QWidget::showEvent(event);
+}
+
+void TUpDown::nameAfterField()
+{
+    const QString field = parentWidget() ? parentWidget()->accessibleName() : QString();
+    if (field.isEmpty())
+        return;
+    setAccessibleName(QStringLiteral("%1 の矢印").arg(field));
+    FUpButton->setAccessibleName(QStringLiteral("%1 を増やす").arg(field));
+    FDownButton->setAccessibleName(QStringLiteral("%1 を減らす").arg(field));
+}
+
 void TUpDown::arrange()
 {
     const int w = width();

@@ -55,11 +55,14 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
     void buttonPressed(QToolButton* button, bool up);
     void arrange();
+    // A screen reader names the arrows after the field they serve ("... を増やす").
+    void nameAfterField();
 
     int FMin = 0;
     int FMax = 100;

@@ -1,0 +1,9 @@
+#include "toolkit/ComboBox.h"
+
+#include "toolkit/Accessible.h"
+
+TComboBox::TComboBox(QWidget* parent)
+    : QComboBox(parent)
+{
+    installAccessibleInterfaces();
+}
