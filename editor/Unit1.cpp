@@ -148,6 +148,7 @@ void TForm1::buildControls()
 {
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("ClientArea"));
+    client->setAccessibleName(QStringLiteral("ラベルスタイルの編集"));
     client->setAutoFillBackground(true);
     client->setBackgroundRole(QPalette::Button);
     client->setFixedSize(507, 434);
@@ -249,6 +250,7 @@ void TForm1::buildMenu()
 
     QMenuBar* MainMenu1 = menuBar();
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    MainMenu1->setAccessibleName(QStringLiteral("メニュー"));
     File1 = MainMenu1->addMenu(QStringLiteral("ファイル(&F)"));
     File1->setObjectName(QStringLiteral("File1"));
     auto item = [](QMenu* menu, const char* name) {

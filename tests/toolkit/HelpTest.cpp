@@ -7,21 +7,35 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-TEST(Help, ShowsAnExistingFileAndNamesAMissingOrUnopenableOne)
+TEST(Help, ShowsTheHelpFileOrElseTheGuideAndNamesAMissingOrUnopenableOne)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString present = dir.filePath("tessel.hlp");
-    QFile file(present);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
+    const QString guide = dir.filePath("index.html");
+    for (const QString& name : {present, guide}) {
+        QFile file(name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
     const QString absent = dir.filePath("missing.hlp");
+    const QString noGuide = dir.filePath("nothing.html");
 
-    const struct { const char* name; QString helpFile; bool opens; int openCalls; QString message; } rows[] = {
-        {"present", present, true, 1, {}},
-        {"missing", absent, true, 0, QDir::toNativeSeparators(absent)},
-        {"viewer fails", present, false, 1, QDir::toNativeSeparators(present)},
-        {"none set", QString(), true, 0, "ヘルプファイルが指定されていません。"},
+    const struct {
+        const char* name;
+        QString helpFile;
+        QString guide;
+        bool opens;
+        QString opened;
+        QString message;
+    } rows[] = {
+        {"present", present, guide, true, present, {}},
+        {"missing, guide shown", absent, guide, true, guide, {}},
+        {"missing, no guide", absent, noGuide, true, {}, QDir::toNativeSeparators(absent)},
+        {"missing, none known", absent, {}, true, {}, QDir::toNativeSeparators(absent)},
+        {"viewer fails", present, guide, false, present, QDir::toNativeSeparators(present)},
+        {"browser fails", absent, guide, false, guide, QDir::toNativeSeparators(guide)},
+        {"none set, guide shown", QString(), guide, true, guide, {}},
+        {"none set, no guide", QString(), {}, true, {}, "ヘルプファイルが指定されていません。"},
     };
     const QString oldTitle = applicationTitle();
     setApplicationTitle("tessel vellumo");
@@ -33,12 +47,15 @@ TEST(Help, ShowsAnExistingFileAndNamesAMissingOrUnopenableOne)
             return row.opens;
         });
         setApplicationHelpFile(row.helpFile);
+        setApplicationGuide(row.guide);
         ModalCatcher catcher;
         ShowHelpContents();
         CloseHelp();
-        EXPECT_EQ(opened.size(), row.openCalls);
-        if (!opened.isEmpty()) {
-            EXPECT_EQ(opened[0], QUrl::fromLocalFile(present));
+        if (row.opened.isEmpty()) {
+            EXPECT_TRUE(opened.isEmpty());
+        } else {
+            ASSERT_EQ(opened.size(), 1);
+            EXPECT_EQ(opened[0], QUrl::fromLocalFile(row.opened));
         }
         if (row.message.isEmpty()) {
             EXPECT_TRUE(catcher.Texts.isEmpty());
@@ -50,5 +67,6 @@ TEST(Help, ShowsAnExistingFileAndNamesAMissingOrUnopenableOne)
     }
     setHelpOpener({});
     setApplicationHelpFile({});
+    setApplicationGuide({});
     setApplicationTitle(oldTitle);
 }
