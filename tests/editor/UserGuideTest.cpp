@@ -6,7 +6,9 @@
 #include "toolkit/Help.h"
 
 #include <QCoreApplication>
+#include <QAction>
 #include <QDir>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
