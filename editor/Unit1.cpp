@@ -129,6 +129,7 @@ TForm1::TForm1(QWidget* parent)
     setWindowTitle(QStringLiteral("Form1")); // replaced by the reset
     buildControls();
     buildMenu();
+    setAcceptDrops(true);
     // Fixed single border, centred on the screen.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     setWindowFlags(windowFlags() | Qt::MSWindowsFixedSizeDialogHint);
@@ -320,6 +321,8 @@ void TForm1::FormCreate()
     Datatree = std::make_unique<Tdatatree>();
     ResetFields();
     DrawPreview();
+    // The reset's clearing of the group-name box is no change of the user's.
+    unsavedSetChanges = false;
 }
 
 void TForm1::FormDestroy()

@@ -6,7 +6,11 @@
 #include <vector>
 
 class QAction;
+class QCloseEvent;
 class QComboBox;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 class QGroupBox;
 class QLabel;
 class QMenu;
@@ -129,6 +133,24 @@ public:
     // "Tesselラベルエディター" or "Tesselラベルエディター:" and the file's name.
     void setCaptionForFile(const QString& fileName);
 
+    // Every command that changes the set calls this; Open, Save, Save As and New clear it.
+    void markSetChanged();
+    // The set has changes that no Save or Save As has written.
+    bool setChanged() const { return unsavedSetChanges; }
+
+    // Asked before a command drops the set: true when it may go on (nothing unsaved, saved now,
+    // or the user chose not to save), false when it must stop with nothing changed.
+    bool askToSaveChanges();
+
+    // Open with this file chosen, for a file given at start or dropped on the window.
+    void openFile(const QString& fileName);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
 private:
     void buildControls();
     void buildMenu();
@@ -138,6 +160,14 @@ private:
     Tlabelpar* currentStyle() const;
     bool fieldTextEmpty(QObject* field) const;
 
+    // Field edits that "U" could still store into the current style.
+    bool fieldEditsPending() const;
+    // The one local file of a drop, when the window takes drops at its place; empty otherwise.
+    QString droppedFile(const QDropEvent* event) const;
+
     // The file last refused or unreadable at Open: Save must not write there unasked.
     bool fileNameTrusted = false;
+    bool unsavedSetChanges = false;
+    // Exit has asked already; the close it starts must not ask again.
+    bool exitAsked = false;
 };

@@ -1,4 +1,4 @@
-// The File and Help menu commands.
+// The File and Help menu commands, the question about unsaved work, and files dropped on the window.
 #include "editor/Unit1.h"
 
 #include "editor/FileMessages.h"
@@ -7,14 +7,21 @@
 #include "labeldata/Cp932.h"
 #include "labeldata/Tdatatree.h"
 #include "toolkit/Application.h"
+#include "toolkit/CustomEdit.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/Help.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QDropEvent>
 #include <QFileInfo>
+#include <QMimeData>
+#include <QPushButton>
 #include <QStringList>
 #include <QStringListModel>
+#include <QTimer>
+#include <QUrl>
 
 void TForm1::fillStyleList()
 {
@@ -27,17 +34,84 @@ void TForm1::fillStyleList()
     ComboBox1->setCurrentIndex(-1);
 }
 
+void TForm1::markSetChanged()
+{
+    unsavedSetChanges = true;
+}
+
+bool TForm1::fieldEditsPending() const
+{
+    return Button4->isEnabled() && currentStyle();
+}
+
+bool TForm1::askToSaveChanges()
+{
+    if (!unsavedSetChanges && !fieldEditsPending())
+        return true;
+    switch (askToSave(QStringLiteral("変更内容を保存しますか?"))) {
+    case TSaveAnswer::DontSave:
+        return true;
+    case TSaveAnswer::Cancel:
+        return false;
+    case TSaveAnswer::Save:
+        break;
+    }
+    // "Save" keeps the field edits too: they go into their style first, and back out again
+    // when no save happens, so a refused or cancelled save leaves the window as it was.
+    Tlabelpar* const style = fieldEditsPending() ? currentStyle() : nullptr;
+    const Tlabelpar styleBefore = style ? *style : Tlabelpar();
+    const bool changedBefore = unsavedSetChanges;
+    const bool saveEnabledBefore = S1->isEnabled();
+    auto undo = [&] {
+        if (style) {
+            *style = styleBefore;
+            Button4->setEnabled(true);
+        }
+        unsavedSetChanges = changedBefore;
+        S1->setEnabled(saveEnabledBefore);
+    };
+    if (style)
+        Button4Click();
+    try {
+        FileSave1Execute();
+    } catch (...) {
+        undo();
+        throw;
+    }
+    // Save and Save As clear the mark only when they wrote the set.
+    if (unsavedSetChanges) {
+        undo();
+        return false;
+    }
+    return true;
+}
+
 void TForm1::FileNew1Execute()
 {
+    if (!askToSaveChanges())
+        return;
     Datatree->Clear();
     S1->setEnabled(false);
     ResetFields();
+    unsavedSetChanges = false;
 }
 
 void TForm1::FileOpen1Execute()
 {
+    if (!askToSaveChanges())
+        return;
     if (OpenDialog->Execute(this))
         FileOpen1Accept(OpenDialog->FileName);
+}
+
+void TForm1::openFile(const QString& fileName)
+{
+    if (!askToSaveChanges())
+        return;
+    const QString path = QFileInfo(fileName).absoluteFilePath();
+    // The open dialog then starts from this file, as after choosing it there.
+    OpenDialog->FileName = path;
+    FileOpen1Accept(path);
 }
 
 void TForm1::FileOpen1Accept(const QString& fileName)
@@ -52,6 +126,7 @@ void TForm1::FileOpen1Accept(const QString& fileName)
     } catch (...) {
         // The set is empty now; so is the list, or its entries would name styles that are gone.
         ComboBox1->clear();
+        unsavedSetChanges = false;
         throw;
     }
     switch (result) {
@@ -73,14 +148,17 @@ void TForm1::FileOpen1Accept(const QString& fileName)
         ComboBox1Select();
     }
     S1->setEnabled(false);
+    unsavedSetChanges = false;
 }
 
 void TForm1::FileSave1Execute()
 {
-    if (!Datatree->FileName.isEmpty() && fileNameTrusted)
+    if (!Datatree->FileName.isEmpty() && fileNameTrusted) {
         withFileMessages([this] { Datatree->Save(); });
-    else
+        unsavedSetChanges = false;
+    } else {
         FileSaveAs1Execute();
+    }
 }
 
 bool TForm1::FileSaveAs1BeforeExecute()
@@ -108,14 +186,67 @@ void TForm1::FileSaveAs1Accept(const QString& fileName)
         Datatree->FileName += QStringLiteral(".tpl");
     fileNameTrusted = true;
     withFileMessages([this] { Datatree->Save(); });
+    unsavedSetChanges = false;
     setCaptionForFile(Datatree->FileName);
     S1->setEnabled(false);
 }
 
 void TForm1::FileExit1Execute()
 {
+    if (!askToSaveChanges())
+        return;
     CloseHelp();
+    exitAsked = true;
     close();
+    exitAsked = false;
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    bool close = exitAsked;
+    if (!close)
+        runGuarded([&] { close = askToSaveChanges(); });
+    event->setAccepted(close);
+}
+
+QString TForm1::droppedFile(const QDropEvent* event) const
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() != 1 || !urls.first().isLocalFile())
+        return {};
+    const QString path = urls.first().toLocalFile();
+    if (QFileInfo(path).isDir())
+        return {};
+    // The entry fields refuse drops of their own; their parents must not take one in their place.
+    for (QWidget* w = childAt(event->position().toPoint()); w && w != this; w = w->parentWidget())
+        if (qobject_cast<TCustomEdit*>(w))
+            return {};
+    return path;
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event)
+{
+    dragMoveEvent(event);
+}
+
+void TForm1::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (droppedFile(event).isEmpty())
+        event->ignore();
+    else
+        event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event)
+{
+    const QString path = droppedFile(event);
+    if (path.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    // Opened once the drop is over: the drag source waits for its answer while a dialog is up.
+    QTimer::singleShot(0, this, [this, path] { runGuarded([this, &path] { openFile(path); }); });
 }
 
 void TForm1::HelpContents1Execute()

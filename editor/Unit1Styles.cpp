@@ -14,12 +14,11 @@
 #include "toolkit/SpinEdit.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <QValidator>
+
+#include <optional>
 
 namespace {
 
@@ -78,6 +77,7 @@ void TForm1::Button4Click()
         return;
     S1->setEnabled(true);
     StoreFields(*style);
+    markSetChanged();
     Button4->setEnabled(false);
 }
 
@@ -89,21 +89,20 @@ void TForm1::Button3Click()
                         .arg(Tdatatree::MaxStyles));
         return;
     }
-    // The box is the toolkit's; its edit gets the code page check once the box is up.
-    QTimer::singleShot(0, this, [] {
-        if (QWidget* box = QApplication::activeModalWidget())
-            if (auto* edit = box->findChild<QLineEdit*>(QStringLiteral("InputBoxEdit")))
-                edit->setValidator(new Cp932Validator(edit));
-    });
-    const QString text = InputBox(QStringLiteral("ラベル登録"), QStringLiteral("ラベル名を入力してください"), QString());
+    const Cp932Validator validator;
+    const std::optional<QString> text
+        = InputBox(QStringLiteral("ラベル登録"), QStringLiteral("ラベル名を入力してください"), QString(), &validator);
+    if (!text)
+        return;
 
     auto style = std::make_unique<Tlabelpar>();
-    style->Name = labeldata::makeStyleName(text);
+    style->Name = labeldata::makeStyleName(*text);
     Tlabelpar& added = *style;
     Datatree->LabelList.push_back(std::move(style));
     StoreFields(added);
     ComboBox1->addItem(cp932::visibleText(added.Name));
     ComboBox1->setCurrentIndex(ComboBox1->count() - 1);
+    markSetChanged();
     S1->setEnabled(true);
     Button4Click();
 }
@@ -116,6 +115,7 @@ void TForm1::Button1Click()
     auto& list = Datatree->LabelList;
     list.erase(list.begin() + index);
     ComboBox1->removeItem(index);
+    markSetChanged();
     const int left = int(list.size());
     if (index > left - 1)
         index -= 1;
@@ -148,6 +148,7 @@ void TForm1::Button2Click()
 void TForm1::Edit11Change()
 {
     Datatree->GroupName = labeldata::makeGroupName(Edit11->Text());
+    markSetChanged();
     S1->setEnabled(true);
 }
 

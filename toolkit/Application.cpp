@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTranslator>
+
 #include <exception>
 
 namespace {
@@ -69,6 +71,27 @@ void showMessage(const QString& text)
     QMessageBox box(QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok,
                     QApplication::activeWindow());
     box.exec();
+}
+
+TSaveAnswer askToSave(const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    box.setObjectName(QStringLiteral("SaveQuestion"));
+    QPushButton* save = box.addButton(QStringLiteral("保存"), QMessageBox::AcceptRole);
+    save->setObjectName(QStringLiteral("SaveQuestionSave"));
+    QPushButton* dontSave = box.addButton(QStringLiteral("保存しない"), QMessageBox::DestructiveRole);
+    dontSave->setObjectName(QStringLiteral("SaveQuestionDontSave"));
+    QPushButton* cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+    cancel->setObjectName(QStringLiteral("SaveQuestionCancel"));
+    box.setDefaultButton(save);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == save)
+        return TSaveAnswer::Save;
+    if (box.clickedButton() == dontSave)
+        return TSaveAnswer::DontSave;
+    return TSaveAnswer::Cancel;
 }
 
 void runGuarded(const std::function<void()>& handler)

@@ -21,6 +21,13 @@ bool loadPlatformTranslations();
 // Modal message box with one OK button, titled with the application title.
 void showMessage(const QString& text);
 
+enum class TSaveAnswer { Save, DontSave, Cancel };
+
+// Modal question with "保存", "保存しない" and "キャンセル", titled with the application title;
+// Escape and the close button answer Cancel. Object names for tests: "SaveQuestion",
+// "SaveQuestionSave", "SaveQuestionDontSave", "SaveQuestionCancel".
+TSaveAnswer askToSave(const QString& text);
+
 // The error boundary: runs a handler, shows the message of any exception that leaves it and
 // returns normally, so no exception ever unwinds through Qt's own frames.
 void runGuarded(const std::function<void()>& handler);

@@ -9,7 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-QString InputBox(const QString& caption, const QString& prompt, const QString& initial)
+std::optional<QString> InputBox(const QString& caption, const QString& prompt, const QString& initial,
+                                const QValidator* validator)
 {
     QDialog box(QApplication::activeWindow());
     box.setObjectName(QStringLiteral("InputBox"));
@@ -19,6 +20,7 @@ QString InputBox(const QString& caption, const QString& prompt, const QString& i
     label->setObjectName(QStringLiteral("InputBoxPrompt"));
     auto* edit = new QLineEdit(initial, &box);
     edit->setObjectName(QStringLiteral("InputBoxEdit"));
+    edit->setValidator(validator);
     edit->selectAll();
     label->setBuddy(edit);
 
@@ -39,7 +41,7 @@ QString InputBox(const QString& caption, const QString& prompt, const QString& i
 
     if (box.exec() == QDialog::Accepted)
         return edit->text();
-    return initial;
+    return std::nullopt;
 }
 
 QStringList TFileDialog::qtFilters(const QString& filter)

@@ -2,11 +2,16 @@
 
 #include <QString>
 
+#include <optional>
+
+class QValidator;
 class QWidget;
 
-// Modal text-input box with OK and Cancel. Returns the typed text on OK and `initial` on Cancel.
+// Modal text-input box with OK and Cancel: the typed text on OK, nothing on Cancel. A validator,
+// when given, checks the text as it is typed or pasted; the caller keeps it.
 // Object names for tests: "InputBox", "InputBoxPrompt", "InputBoxEdit", "InputBoxOk", "InputBoxCancel".
-QString InputBox(const QString& caption, const QString& prompt, const QString& initial);
+std::optional<QString> InputBox(const QString& caption, const QString& prompt, const QString& initial,
+                                const QValidator* validator = nullptr);
 
 // A file dialog that starts with the name it returned last. Filter is pairs of a description and
 // a pattern joined by '|', several patterns of one entry separated by ';' ("tpl|*.tpl").

@@ -20,6 +20,20 @@ void ModalAnswers::input(const QString& text, bool confirm)
     });
 }
 
+void ModalAnswers::question(const QString& button)
+{
+    then([this, button](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        questions.push_back(box && w->objectName() == QStringLiteral("SaveQuestion")
+                                ? box->text()
+                                : QStringLiteral("<not the question: %1>").arg(w->objectName()));
+        if (auto* pressed = w->findChild<QPushButton*>(button))
+            pressed->click();
+        else
+            w->close();
+    });
+}
+
 std::unique_ptr<TForm1> newWindow()
 {
     return std::make_unique<TForm1>();

@@ -64,9 +64,14 @@ public:
     // The text-input box: type the text and confirm, or cancel.
     void input(const QString& text, bool confirm = true);
 
+    // The unsaved-work question: remember its text and press one of "SaveQuestionSave",
+    // "SaveQuestionDontSave" and "SaveQuestionCancel".
+    void question(const QString& button);
+
     size_t pending() const { return answers.size() - next; }
 
     std::vector<QString> messages;
+    std::vector<QString> questions;
     std::vector<QString> dialogStartNames;
 
 private:

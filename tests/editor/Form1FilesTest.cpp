@@ -169,6 +169,7 @@ TEST_F(FilesTest, OpeningAnEmptyTemplateKeepsTheFields)
     form->Button4->setEnabled(true);
 
     ModalAnswers answers;
+    answers.question(QStringLiteral("SaveQuestionDontSave"));
     answers.file(path("empty.tpl"));
     form->Open1->trigger();
     EXPECT_EQ(form->ComboBox1->count(), 0);
@@ -211,6 +212,7 @@ TEST_F(FilesTest, RefusedOrUnreadableFilesAreNeverOverwrittenUnasked)
         const QString titleBefore = form->windowTitle();
 
         ModalAnswers answers;
+        answers.question(QStringLiteral("SaveQuestionDontSave"));
         answers.file(other);
         answers.message();
         form->Open1->trigger();

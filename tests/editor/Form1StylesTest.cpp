@@ -59,16 +59,15 @@ TEST(Form1Styles, AddStoresTheFieldsUnderTheTypedNameCutAtACharacterBoundary)
     struct Row {
         const char* label;
         QString typed;
-        bool confirm;
         std::string name;
     };
     const Row rows[] = {
-        {"cancel gives the empty name", QStringLiteral("ignored"), false, std::string(1, '\0')},
-        {"17 bytes get their zero byte", QStringLiteral("ABCDEFGHIJKLMNOPQ"), true, bytes("ABCDEFGHIJKLMNOPQ\0", 18)},
-        {"20 bytes keep 18, no zero byte", QStringLiteral("ABCDEFGHIJKLMNOPQRST"), true, "ABCDEFGHIJKLMNOPQR"},
-        {"nine double-byte characters fill 18 bytes", QStringLiteral("あいうえおかきくけ"), true,
+        {"an empty name is a single zero byte", QString(), std::string(1, '\0')},
+        {"17 bytes get their zero byte", QStringLiteral("ABCDEFGHIJKLMNOPQ"), bytes("ABCDEFGHIJKLMNOPQ\0", 18)},
+        {"20 bytes keep 18, no zero byte", QStringLiteral("ABCDEFGHIJKLMNOPQRST"), "ABCDEFGHIJKLMNOPQR"},
+        {"nine double-byte characters fill 18 bytes", QStringLiteral("あいうえおかきくけ"),
          *cp932::encode(QStringLiteral("あいうえおかきくけ"))},
-        {"a double-byte character is never split", QStringLiteral("Aあいうえおかきくけ"), true,
+        {"a double-byte character is never split", QStringLiteral("Aあいうえおかきくけ"),
          *cp932::encode(QStringLiteral("Aあいうえおかきく")) + '\0'},
     };
     for (const Row& row : rows) {
@@ -86,9 +85,7 @@ TEST(Form1Styles, AddStoresTheFieldsUnderTheTypedNameCutAtACharacterBoundary)
                     EXPECT_TRUE(edit->text().isEmpty());
                     edit->setText(row.typed);
                 }
-                box->findChild<QPushButton*>(row.confirm ? QStringLiteral("InputBoxOk")
-                                                         : QStringLiteral("InputBoxCancel"))
-                    ->click();
+                box->findChild<QPushButton*>(QStringLiteral("InputBoxOk"))->click();
             });
             form->Button3->click();
             EXPECT_EQ(one.pending(), 0u);
@@ -105,6 +102,26 @@ TEST(Form1Styles, AddStoresTheFieldsUnderTheTypedNameCutAtACharacterBoundary)
         EXPECT_EQ(style.Columns, 2);
         EXPECT_TRUE(form->S1->isEnabled());
         EXPECT_FALSE(form->Button4->isEnabled());
+    }
+}
+
+TEST(Form1Styles, AddThenCancelAddsNothing)
+{
+    for (bool saveEnabled : {false, true}) {
+        SCOPED_TRACE(saveEnabled ? "Save enabled" : "Save disabled");
+        auto form = newWindow();
+        addStyle(*form, QStringLiteral("first"));
+        form->S1->setEnabled(saveEnabled);
+        form->UpdownNumberEdit3->SetValue(80);
+        ModalAnswers answers;
+        answers.input(QStringLiteral("ignored"), false);
+        form->Button3->click();
+        EXPECT_EQ(answers.pending(), 0u);
+        EXPECT_EQ(form->Datatree->LabelList.size(), 1u);
+        EXPECT_EQ(listTexts(*form), std::vector<QString>{QStringLiteral("first")});
+        EXPECT_EQ(form->S1->isEnabled(), saveEnabled);
+        EXPECT_TRUE(form->Button4->isEnabled()); // the width edit is still not stored
+        EXPECT_EQ(form->Datatree->LabelList[0]->LabelWidth, 91.0);
     }
 }
 

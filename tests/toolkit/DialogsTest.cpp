@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 
 namespace {
 
@@ -32,12 +33,12 @@ void answerModal(std::function<void(QWidget*)> answer)
 
 } // namespace
 
-TEST(Dialogs, InputBoxReturnsTheTypedTextOnOkAndTheInitialTextOnCancel)
+TEST(Dialogs, InputBoxReturnsTheTypedTextOnOkAndNothingOnCancel)
 {
-    const struct { bool ok; const char* typed; const char* result; } rows[] = {
-        {true, "A4 12面", "A4 12面"},
-        {true, "", ""},
-        {false, "A4 12面", "初期値"},
+    const struct { bool ok; const char* typed; std::optional<QString> result; } rows[] = {
+        {true, "A4 12面", QStringLiteral("A4 12面")},
+        {true, "", QString()},
+        {false, "A4 12面", std::nullopt},
     };
     for (const auto& row : rows) {
         QString caption, prompt, shown;
@@ -49,7 +50,7 @@ TEST(Dialogs, InputBoxReturnsTheTypedTextOnOkAndTheInitialTextOnCancel)
             edit->setText(QString::fromUtf8(row.typed));
             box->findChild<QPushButton*>(row.ok ? "InputBoxOk" : "InputBoxCancel")->click();
         });
-        EXPECT_EQ(InputBox("ラベル登録", "ラベル名を入力してください", "初期値"), QString::fromUtf8(row.result));
+        EXPECT_EQ(InputBox("ラベル登録", "ラベル名を入力してください", "初期値"), row.result);
         EXPECT_EQ(caption, "ラベル登録");
         EXPECT_EQ(prompt, "ラベル名を入力してください");
         EXPECT_EQ(shown, "初期値");
