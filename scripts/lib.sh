@@ -12,7 +12,7 @@ TESSEL_PACKAGES=(
   fonts-ipafont-gothic
   xvfb xauth x11-utils imagemagick librsvg2-bin xdotool
   qt6-translations-l10n
-  xdg-utils shared-mime-info desktop-file-utils
+  xdg-utils shared-mime-info desktop-file-utils libfile-mimeinfo-perl libglib2.0-bin
 )
 
 # Installs whatever is missing; a second run finds nothing to do and stays quiet.

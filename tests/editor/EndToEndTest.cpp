@@ -1,5 +1,5 @@
 // The built editor in a real X server: the window's client size and the default preview,
-// read from a screenshot.
+// read from a screenshot, and a file named on the command line.
 #include <QDir>
 #include <QImage>
 #include <QProcess>
@@ -16,21 +16,25 @@ QString sourceDir()
     return fromEnv.isEmpty() ? QStringLiteral(TESSEL_SOURCE_DIR_FALLBACK) : fromEnv;
 }
 
-} // namespace
-
-TEST(EndToEnd, EditorWindowInXvfbShowsTheDefaultSheet)
-{
-#ifndef TESSEL_EDITOR_PATH
-    GTEST_SKIP() << "the editor program is not part of this build";
-#else
-    if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty()
-        || QStandardPaths::findExecutable(QStringLiteral("xwininfo")).isEmpty())
-        GTEST_SKIP() << "Xvfb or xwininfo is not installed";
-    QTemporaryDir dir;
-    const QString shot = dir.filePath(QStringLiteral("shot.png"));
-
+struct XvfbRun {
     QString out, err, serverLog;
     int exitCode = -1;
+    // The values of the script's "NAME a b c" lines.
+    QStringList line(const QString& name) const
+    {
+        for (const QString& l : out.split(QLatin1Char('\n'))) {
+            QStringList f = l.split(QLatin1Char(' '));
+            if (f.value(0) == name)
+                return f.mid(1);
+        }
+        return {};
+    }
+};
+
+// Runs show_in_xvfb.sh with these arguments in a fresh X server.
+[[maybe_unused]] XvfbRun runInXvfb(const QStringList& arguments)
+{
+    XvfbRun result;
     // A server that is gone before the editor connects (seen once under a heavily loaded
     // machine) is no fault of the editor: start a fresh one and try again.
     for (int attempt = 0; attempt < 3; ++attempt) {
@@ -40,49 +44,65 @@ TEST(EndToEnd, EditorWindowInXvfbShowsTheDefaultSheet)
                                               QStringLiteral("-screen"), QStringLiteral("0"),
                                               QStringLiteral("800x600x24"), QStringLiteral("-nolisten"),
                                               QStringLiteral("tcp")});
-        ASSERT_TRUE(server.waitForStarted(30000));
+        if (!server.waitForStarted(30000))
+            return result;
         QByteArray display;
         while (!display.contains('\n') && server.waitForReadyRead(30000))
             display += server.readAllStandardOutput();
         display = display.trimmed();
-        ASSERT_FALSE(display.isEmpty()) << server.readAllStandardError().toStdString();
+        if (display.isEmpty()) {
+            result.serverLog = QString::fromUtf8(server.readAllStandardError());
+            return result;
+        }
 
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove(QStringLiteral("QT_QPA_PLATFORM")); // the real X server, not the offscreen one
         env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":") + QString::fromLatin1(display));
         QProcess run;
         run.setProcessEnvironment(env);
-        run.start(sourceDir() + QStringLiteral("/tests/editor/show_in_xvfb.sh"),
-                  {QStringLiteral(TESSEL_EDITOR_PATH), shot});
+        run.start(sourceDir() + QStringLiteral("/tests/editor/show_in_xvfb.sh"), arguments);
         const bool finished = run.waitForFinished(120000);
         server.terminate();
         server.waitForFinished(10000);
-        ASSERT_TRUE(finished);
-        out = QString::fromUtf8(run.readAllStandardOutput());
-        err = QString::fromUtf8(run.readAllStandardError());
-        serverLog = QString::fromUtf8(server.readAllStandardError());
-        exitCode = run.exitCode();
-        if (exitCode == 0 || !err.contains(QStringLiteral("could not connect to display")))
+        result.out = QString::fromUtf8(run.readAllStandardOutput());
+        result.err = QString::fromUtf8(run.readAllStandardError());
+        result.serverLog = QString::fromUtf8(server.readAllStandardError());
+        result.exitCode = finished ? run.exitCode() : -1;
+        if (result.exitCode == 0 || !result.err.contains(QStringLiteral("could not connect to display")))
             break;
     }
-    ASSERT_EQ(exitCode, 0) << out.toStdString() << err.toStdString() << "\nX server: " << serverLog.toStdString();
+    return result;
+}
 
-    int x = -1, y = -1, w = -1, h = -1;
-    for (const QString& line : out.split(QLatin1Char('\n'))) {
-        const QStringList f = line.split(QLatin1Char(' '));
-        if (f.value(0) == QStringLiteral("GEOMETRY") && f.size() == 5) {
-            x = f[1].toInt();
-            y = f[2].toInt();
-            w = f[3].toInt();
-            h = f[4].toInt();
-        }
-        if (f.value(0) == QStringLiteral("SHOWN_MS"))
-            std::printf("start to shown window: %s ms (sanitizer build)\n", qPrintable(f.value(1)));
-    }
-    ASSERT_GE(x, 0) << out.toStdString();
+[[maybe_unused]] bool xvfbMissing()
+{
+    return QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty()
+        || QStandardPaths::findExecutable(QStringLiteral("xwininfo")).isEmpty();
+}
+
+} // namespace
+
+TEST(EndToEnd, EditorWindowInXvfbShowsTheDefaultSheet)
+{
+#ifndef TESSEL_EDITOR_PATH
+    GTEST_SKIP() << "the editor program is not part of this build";
+#else
+    if (xvfbMissing())
+        GTEST_SKIP() << "Xvfb or xwininfo is not installed";
+    QTemporaryDir dir;
+    const QString shot = dir.filePath(QStringLiteral("shot.png"));
+    const XvfbRun run = runInXvfb({QStringLiteral(TESSEL_EDITOR_PATH), shot});
+    ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString()
+                               << "\nX server: " << run.serverLog.toStdString();
+
+    const QStringList geometry = run.line(QStringLiteral("GEOMETRY"));
+    ASSERT_EQ(geometry.size(), 4) << run.out.toStdString();
+    const int x = geometry[0].toInt(), y = geometry[1].toInt(), w = geometry[2].toInt(), h = geometry[3].toInt();
+    std::printf("start to shown window: %s ms (sanitizer build)\n",
+                qPrintable(run.line(QStringLiteral("SHOWN_MS")).value(0)));
+    ASSERT_GE(x, 0) << run.out.toStdString();
     const QImage image(shot);
     ASSERT_FALSE(image.isNull());
-
     // The client area is 507 x 434 under the menu bar; the window has no other decoration here.
     EXPECT_EQ(w, 507);
     const int menu = h - 434;
@@ -104,5 +124,22 @@ TEST(EndToEnd, EditorWindowInXvfbShowsTheDefaultSheet)
     };
     for (const Probe& p : probes)
         EXPECT_EQ(at(p.px, p.py), p.colour) << "preview pixel " << p.px << "," << p.py;
+#endif
+}
+
+TEST(EndToEnd, TheFileOnTheCommandLineOpensInTheOneWindow)
+{
+#ifndef TESSEL_EDITOR_PATH
+    GTEST_SKIP() << "the editor program is not part of this build";
+#else
+    if (xvfbMissing())
+        GTEST_SKIP() << "Xvfb or xwininfo is not installed";
+    QTemporaryDir dir;
+    // The script waits for the window whose caption names the file.
+    const XvfbRun run = runInXvfb({QStringLiteral(TESSEL_EDITOR_PATH), dir.filePath(QStringLiteral("shot.png")),
+                                   sourceDir() + QStringLiteral("/examples/labels.tpl")});
+    ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString()
+                               << "\nX server: " << run.serverLog.toStdString();
+    EXPECT_EQ(run.line(QStringLiteral("WINDOWS")), QStringList{QStringLiteral("1")}) << run.out.toStdString();
 #endif
 }
