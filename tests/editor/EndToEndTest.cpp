@@ -1,10 +1,11 @@
 // The built editor in a real X server: the window's client size and the default preview,
-// read from a screenshot, and a file named on the command line.
+// read from a screenshot, a file named on the command line, and files dropped with a real pointer.
 #include <QDir>
 #include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -31,8 +32,8 @@ struct XvfbRun {
     }
 };
 
-// Runs show_in_xvfb.sh with these arguments in a fresh X server.
-[[maybe_unused]] XvfbRun runInXvfb(const QStringList& arguments)
+// Runs one of the scripts beside this file with these arguments and this input in a fresh X server.
+[[maybe_unused]] XvfbRun runInXvfb(const QString& script, const QStringList& arguments, const QByteArray& input = {})
 {
     XvfbRun result;
     // A server that is gone before the editor connects (seen once under a heavily loaded
@@ -60,7 +61,9 @@ struct XvfbRun {
         env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":") + QString::fromLatin1(display));
         QProcess run;
         run.setProcessEnvironment(env);
-        run.start(sourceDir() + QStringLiteral("/tests/editor/show_in_xvfb.sh"), arguments);
+        run.start(sourceDir() + QStringLiteral("/tests/editor/") + script, arguments);
+        run.write(input);
+        run.closeWriteChannel();
         const bool finished = run.waitForFinished(120000);
         server.terminate();
         server.waitForFinished(10000);
@@ -91,7 +94,7 @@ TEST(EndToEnd, EditorWindowInXvfbShowsTheDefaultSheet)
         GTEST_SKIP() << "Xvfb or xwininfo is not installed";
     QTemporaryDir dir;
     const QString shot = dir.filePath(QStringLiteral("shot.png"));
-    const XvfbRun run = runInXvfb({QStringLiteral(TESSEL_EDITOR_PATH), shot});
+    const XvfbRun run = runInXvfb(QStringLiteral("show_in_xvfb.sh"), {QStringLiteral(TESSEL_EDITOR_PATH), shot});
     ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString()
                                << "\nX server: " << run.serverLog.toStdString();
 
@@ -136,10 +139,52 @@ TEST(EndToEnd, TheFileOnTheCommandLineOpensInTheOneWindow)
         GTEST_SKIP() << "Xvfb or xwininfo is not installed";
     QTemporaryDir dir;
     // The script waits for the window whose caption names the file.
-    const XvfbRun run = runInXvfb({QStringLiteral(TESSEL_EDITOR_PATH), dir.filePath(QStringLiteral("shot.png")),
+    const XvfbRun run = runInXvfb(QStringLiteral("show_in_xvfb.sh"),
+                                  {QStringLiteral(TESSEL_EDITOR_PATH), dir.filePath(QStringLiteral("shot.png")),
                                    sourceDir() + QStringLiteral("/examples/labels.tpl")});
     ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString()
                                << "\nX server: " << run.serverLog.toStdString();
     EXPECT_EQ(run.line(QStringLiteral("WINDOWS")), QStringList{QStringLiteral("1")}) << run.out.toStdString();
+#endif
+}
+
+TEST(EndToEnd, OnlyOneLocalFileDroppedOutsideTheEntryFieldsIsOpened)
+{
+#ifndef TESSEL_EDITOR_PATH
+    GTEST_SKIP() << "the editor program is not part of this build";
+#else
+    if (xvfbMissing() || QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+        GTEST_SKIP() << "Xvfb, xwininfo or xdotool is not installed";
+    QTemporaryDir dir;
+    const QString tpl = QUrl::fromLocalFile(sourceDir() + QStringLiteral("/examples/labels.tpl")).toString();
+    const QString folder = QUrl::fromLocalFile(dir.path()).toString();
+    const QString caption = QStringLiteral("Tesselラベルエディター");
+    // One editor takes the drops in turn, at points of its client area; only the last one opens.
+    const struct {
+        const char* label;
+        QString drop;
+        QString captionAfter;
+    } rows[] = {
+        {"two files", QStringLiteral("120 200 %1 %1").arg(tpl), caption},
+        {"a folder", QStringLiteral("120 200 %1").arg(folder), caption},
+        {"an http URL", QStringLiteral("120 200 http://example.com/labels.tpl"), caption},
+        {"onto a number field", QStringLiteral("420 143 %1").arg(tpl), caption},
+        {"onto the group-name box", QStringLiteral("60 18 %1").arg(tpl), caption},
+        {"onto a spin field", QStringLiteral("80 398 %1").arg(tpl), caption},
+        {"one template onto the preview", QStringLiteral("120 200 %1").arg(tpl), caption + QStringLiteral(":labels.tpl")},
+    };
+    QByteArray input;
+    for (const auto& row : rows)
+        input += row.drop.toUtf8() + '\n';
+    const XvfbRun run = runInXvfb(QStringLiteral("drop_in_xvfb.sh"),
+                                  {QStringLiteral(TESSEL_EDITOR_PATH), QStringLiteral(DRAG_SOURCE_PATH)}, input);
+    ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+    QStringList titles;
+    for (const QString& l : run.out.split(QLatin1Char('\n')))
+        if (l.startsWith(QStringLiteral("TITLE ")))
+            titles << l.mid(6);
+    ASSERT_EQ(titles.size(), qsizetype(std::size(rows))) << run.out.toStdString();
+    for (size_t i = 0; i < std::size(rows); ++i)
+        EXPECT_EQ(titles[qsizetype(i)].toStdString(), rows[i].captionAfter.toStdString()) << rows[i].label;
 #endif
 }

@@ -1,12 +1,11 @@
-// Files that come from the desktop: the one named on the command line and one dropped on the window.
+// Files that come from the desktop: the one named on the command line and one dropped on the window
+// (which drops the window takes is tested with a real pointer in EndToEndTest).
 #include "EditorTestSupport.h"
 
 #include "editor/GroupNameEdit.h"
-#include "numberedit/UpdownNumberEdit.h"
 #include "toolkit/Application.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/Image.h"
-#include "toolkit/SpinEdit.h"
 
 #include <QAction>
 #include <QDir>
@@ -35,7 +34,7 @@ QString windowState(const TForm1& form)
     return parts.join(QLatin1Char('|'));
 }
 
-// Drags the URLs onto the window at the middle of `over` the way the platform delivers a drop:
+// Drops the URLs onto the window at the middle of `over` the way the platform delivers a drop:
 // to the window, which finds the widget that takes it. True when the drop was taken.
 bool drop(TForm1& form, QWidget* over, const QList<QUrl>& urls)
 {
@@ -108,45 +107,6 @@ TEST_F(OpenFromDesktopTest, AFileGivenAtStartOpensAsOpenWould)
         EXPECT_EQ(given->Datatree->FileName, path("given.tpl"));
     }
     QDir::setCurrent(before);
-}
-
-TEST_F(OpenFromDesktopTest, OneLocalFileDroppedOnTheWindowOpensIt)
-{
-    writeFile(path("a.tpl"), workedExampleBytes());
-    writeFile(path("b.tpl"), workedExampleBytes());
-    QDir(dir.path()).mkdir(QStringLiteral("folder"));
-    const QUrl a = QUrl::fromLocalFile(path("a.tpl"));
-    struct Row {
-        const char* label;
-        QList<QUrl> urls;
-        std::function<QWidget*(TForm1&)> over;
-        bool opens;
-    };
-    auto at = [](auto TForm1::*member) { return [member](TForm1& f) -> QWidget* { return f.*member; }; };
-    const Row rows[] = {
-        {"a template on the preview", {a}, at(&TForm1::Image1), true},
-        {"a template on a button", {a}, at(&TForm1::Button3), true},
-        {"two files", {a, QUrl::fromLocalFile(path("b.tpl"))}, at(&TForm1::Image1), false},
-        {"a folder", {QUrl::fromLocalFile(path("folder"))}, at(&TForm1::Image1), false},
-        {"an http URL", {QUrl(QStringLiteral("http://example.com/a.tpl"))}, at(&TForm1::Image1), false},
-        {"on a number field", {a}, at(&TForm1::UpdownNumberEdit3), false},
-        {"on a spin field", {a}, at(&TForm1::SpinEdit1), false},
-        {"on the group-name box", {a}, at(&TForm1::Edit11), false},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.label);
-        auto form = newWindow();
-        form->show();
-        const QString empty = windowState(*form);
-        EXPECT_EQ(drop(*form, row.over(*form), row.urls), row.opens);
-        if (row.opens) {
-            EXPECT_EQ(form->Datatree->FileName, path("a.tpl"));
-            EXPECT_EQ(form->windowTitle(), QStringLiteral("Tesselラベルエディター:a.tpl"));
-            EXPECT_EQ(form->ComboBox1->count(), 1);
-        } else {
-            EXPECT_EQ(windowState(*form), empty);
-        }
-    }
 }
 
 TEST_F(OpenFromDesktopTest, ADropOnUnsavedWorkAsksFirst)
