@@ -136,7 +136,7 @@ public:
     // Every command that changes the set calls this; Open, Save, Save As and New clear it.
     void markSetChanged();
     // The set has changes that no Save or Save As has written.
-    bool setChanged() const { return unsavedSetChanges; }
+    bool hasUnsavedChanges() const { return unsavedSetChanges; }
 
     // Asked before a command drops the set: true when it may go on (nothing unsaved, saved now,
     // or the user chose not to save), false when it must stop with nothing changed.

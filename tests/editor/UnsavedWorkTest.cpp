@@ -105,7 +105,7 @@ TEST_F(UnsavedWorkTest, TheQuestionComesExactlyWhenWorkIsUnsaved)
              f.Button1->click();
              f.FileSave1Execute(); // "-" left Save disabled
              f.UpdownNumberEdit3->SetValue(90);
-             f.Button4->setEnabled(true);
+             f.Button4->setEnabled(true); // as "-" and New leave it when it was on
          },
          false},
         {"+", [](UnsavedWorkTest& t, TForm1& f) { t.addStyle(f, QStringLiteral("B5")); }, true},
@@ -254,7 +254,7 @@ TEST_F(UnsavedWorkTest, ASaveThatDoesNotHappenStopsTheCommand)
             EXPECT_EQ(form->UpdownNumberEdit3->Value(), 90.0L);
             EXPECT_TRUE(form->Button4->isEnabled());
             EXPECT_EQ(form->S1->isEnabled(), saveEnabled);
-            EXPECT_TRUE(form->setChanged());
+            EXPECT_TRUE(form->hasUnsavedChanges());
         }
     }
 }
