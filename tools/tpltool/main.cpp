@@ -2,15 +2,22 @@
 #include "TemplateCheck.h"
 #include "TemplateJson.h"
 
+#include "labeldata/Cp932.h"
 #include "labeldata/FileError.h"
+#include "labeldata/SheetFit.h"
 #include "labeldata/TemplateFormat.h"
 #include "labeldata/Tdatatree.h"
+#include "sheet/PdfExport.h"
 
 #include <QFile>
+#include <QGuiApplication>
 #include <QString>
+#include <QStringList>
 
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -19,7 +26,10 @@ enum Status { Ok = 0, Problems = 1, Failure = 2 };
 const char Usage[] =
     "usage: tpltool dump FILE.tpl              print the template set as JSON\n"
     "       tpltool create FILE.json OUT.tpl   make a template file from JSON\n"
-    "       tpltool check FILE.tpl...          report problems a user must know about\n";
+    "       tpltool check FILE.tpl...          report problems a user must know about\n"
+    "       tpltool sheet FILE.tpl OUT.pdf [--style N|NAME]...\n"
+    "                                          test sheets of the named styles (all when none\n"
+    "                                          is named) as a PDF, one page each\n";
 
 void printErr(const std::string& text)
 {
@@ -116,6 +126,91 @@ int check(const QString& path)
     return Ok;
 }
 
+std::string styleLabel(size_t index, const Tlabelpar& s)
+{
+    return "style " + std::to_string(index + 1) + " \"" + cp932::visibleText(s.Name).toStdString() + "\"";
+}
+
+// A style by its number (from 1) or, failing that, by its visible name; the first of that name.
+std::optional<size_t> findStyle(const Tdatatree& set, const QString& which)
+{
+    bool isNumber = false;
+    const qulonglong n = which.toULongLong(&isNumber);
+    if (isNumber && n >= 1 && n <= set.LabelList.size())
+        return size_t(n - 1);
+    for (size_t i = 0; i < set.LabelList.size(); ++i)
+        if (cp932::visibleText(set.LabelList[i]->Name) == which)
+            return i;
+    return std::nullopt;
+}
+
+int makeSheet(const QString& path, const QString& outPath, const QStringList& wanted)
+{
+    QByteArray image;
+    if (!readWhole(path, image))
+        return Failure;
+    Tdatatree set;
+    const LoadResult result = set.LoadImage(std::string_view(image.constData(), size_t(image.size())));
+    if (result != LoadResult::Loaded) {
+        printErr(quoted(path) + " is " + refusal(result));
+        return Failure;
+    }
+    std::vector<size_t> chosen;
+    for (const QString& which : wanted) {
+        const std::optional<size_t> index = findStyle(set, which);
+        if (!index) {
+            printErr(quoted(path) + " has no style " + quoted(which) + "; nothing written");
+            return Failure;
+        }
+        chosen.push_back(*index);
+    }
+    if (wanted.isEmpty())
+        for (size_t i = 0; i < set.LabelList.size(); ++i)
+            chosen.push_back(i);
+    if (chosen.empty()) {
+        printErr(quoted(path) + " holds no styles; nothing written");
+        return Problems;
+    }
+
+    bool refused = false;
+    std::vector<sheet::SheetPage> pages;
+    pages.reserve(chosen.size());
+    const QString group = cp932::visibleText(set.GroupName);
+    for (size_t i : chosen) {
+        const Tlabelpar& style = *set.LabelList[i];
+        const std::string label = quoted(path) + " " + styleLabel(i, style);
+        switch (sheet::problemOf(style)) {
+        case sheet::SheetProblem::NoSheet:
+            printErr(label + ": the sheet's width and height must both be above 0");
+            refused = true;
+            continue;
+        case sheet::SheetProblem::NoLabels:
+            printErr(label + ": rows and columns must both be at least 1");
+            refused = true;
+            continue;
+        case sheet::SheetProblem::None:
+            break;
+        }
+        const labeldata::SheetFit fit = labeldata::sheetFit(style);
+        if (!fit.fits())
+            printErr(label + ": warning: labels leave the sheet by " + QString::number(fit.overflowAcross, 'f', 2).toStdString()
+                     + " mm across and " + QString::number(fit.overflowDown, 'f', 2).toStdString()
+                     + " mm down; they are drawn cut at the page edge");
+        pages.push_back({style, {group, cp932::visibleText(style.Name)}});
+    }
+    if (refused) {
+        printErr("nothing written");
+        return Problems;
+    }
+    try {
+        sheet::writeTestSheetPdf(outPath, pages);
+    } catch (const labeldata::FileError& e) {
+        printErr("cannot write " + quoted(outPath) + ": " + e.reason().toStdString());
+        return Failure;
+    }
+    return Ok;
+}
+
 int usage()
 {
     std::fputs(Usage, stderr);
@@ -143,6 +238,24 @@ int main(int argc, char** argv)
         for (int i = 2; i < argc; ++i)
             status = std::max(status, check(arg(i)));
         return status;
+    }
+    if (command == "sheet" && argc >= 4) {
+        QStringList wanted;
+        for (int i = 4; i < argc; ++i) {
+            if (std::string(argv[i]) != "--style" || i + 1 >= argc)
+                return usage();
+            wanted << arg(++i);
+        }
+        // Text needs the font database of a GUI application; no window is ever shown.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        // The tool words its own failures; Qt's notes about the session are not the user's business.
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type == QtCriticalMsg || type == QtFatalMsg)
+                printErr(text.toStdString());
+        });
+        QGuiApplication app(argc, argv);
+        return makeSheet(arg(2), arg(3), wanted);
     }
     return usage();
 }

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "sheet/TestSheet.h"
+
+#include <QString>
+
+namespace sheet {
+
+// A printer's calibration as last saved for its name; none (0 mm, 100 %) for a printer never
+// calibrated. Values outside the limits are brought inside them.
+Calibration loadCalibration(const QString& printerName);
+void saveCalibration(const QString& printerName, const Calibration& calibration);
+
+// The values within the limits the print dialog allows.
+Calibration clamped(const Calibration& calibration);
+
+} // namespace sheet

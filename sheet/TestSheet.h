@@ -1,0 +1,54 @@
+#pragma once
+
+#include "labeldata/Tlabelpar.h"
+
+#include <QPageLayout>
+#include <QString>
+
+class QPainter;
+
+namespace sheet {
+
+// What the test sheet says about whose layout it is.
+struct SheetTitles {
+    QString group;
+    QString style;
+};
+
+// A printer's correction: printed position = offset + scale × position, per direction.
+struct Calibration {
+    double offsetX = 0; // millimetres
+    double offsetY = 0;
+    double scaleX = 100; // percent
+    double scaleY = 100;
+
+    bool operator==(const Calibration&) const = default;
+};
+
+inline constexpr double OffsetLimit = 20;   // ± millimetres
+inline constexpr double ScaleMin = 95;      // percent
+inline constexpr double ScaleMax = 105;
+
+// Why a style cannot be put on a page; each program words it for its own user.
+enum class SheetProblem {
+    None,
+    NoSheet,  // a sheet width or height of 0
+    NoLabels, // rows or columns below 1
+};
+SheetProblem problemOf(const Tlabelpar& style);
+
+// "台紙 210.00 × 297.00 mm / ラベル 91.00 × 55.00 mm / 2 列 × 5 行 / 余白 … / 間隔 …"
+QString sizeCaption(const Tlabelpar& style);
+
+// The sheet itself as the page: its exact size, never a standard one near it, and no margins.
+QPageLayout pageLayout(const Tlabelpar& style);
+
+// Draws the test sheet of a drawable style on the painter's current page, whose top left corner
+// is the sheet's. Lengths are the style's own, unrounded; the calibration maps every mark.
+void drawTestSheet(QPainter& painter, const Tlabelpar& style, const SheetTitles& titles,
+                   const Calibration& calibration = {});
+
+// Where the ruler and caption sit, so callers and tests agree with the drawing.
+inline constexpr double RulerLength = 100;
+
+} // namespace sheet
