@@ -26,6 +26,7 @@
 #include <QGuiApplication>
 #include <QFileInfo>
 #include <QLayout>
+#include <QPrinter>
 
 namespace {
 
@@ -240,6 +241,11 @@ void TForm1::buildMenu()
                            QKeySequence(Qt::CTRL | Qt::Key_S));
     FileSaveAs1 = makeAction(ActionList1, "FileSaveAs1", QStringLiteral("名前を付けて保存(&A)"),
                              QStringLiteral("名前を付けて保存|現在のファイルに新しい名前をつけて保存"));
+    FileExportPdf1 = makeAction(ActionList1, "FileExportPdf1", QStringLiteral("PDF に書き出す(&E)..."),
+                                QStringLiteral("PDF に書き出す|テストシートを PDF ファイルに書き出す"));
+    FileTestPrint1 = makeAction(ActionList1, "FileTestPrint1", QStringLiteral("テスト印刷(&P)..."),
+                                QStringLiteral("テスト印刷|テストシートを補正してプリンターで印刷する"),
+                                QKeySequence(Qt::CTRL | Qt::Key_P));
     FileExit1 = makeAction(ActionList1, "FileExit1", QStringLiteral("終了(&X)"),
                            QStringLiteral("終了|アプリケーションを終了する"));
     HelpContents1 = makeAction(ActionList1, "HelpContents1", QStringLiteral("目次(&C)"),
@@ -267,6 +273,12 @@ void TForm1::buildMenu()
     linkItem(S1, FileSave1);
     SaveAs1 = item(File1, "SaveAs1");
     linkItem(SaveAs1, FileSaveAs1);
+    N3 = File1->addSeparator();
+    N3->setObjectName(QStringLiteral("N3"));
+    ExportPdf1 = item(File1, "ExportPdf1");
+    linkItem(ExportPdf1, FileExportPdf1);
+    TestPrint1 = item(File1, "TestPrint1");
+    linkItem(TestPrint1, FileTestPrint1);
     N2 = File1->addSeparator();
     N2->setObjectName(QStringLiteral("N2"));
     Exit1 = item(File1, "Exit1");
@@ -296,6 +308,8 @@ void TForm1::bindEvents()
     connect(FileOpen1, &QAction::triggered, this, guarded(&TForm1::FileOpen1Execute));
     connect(FileSave1, &QAction::triggered, this, guarded(&TForm1::FileSave1Execute));
     connect(FileSaveAs1, &QAction::triggered, this, guarded(&TForm1::FileSaveAs1Execute));
+    connect(FileExportPdf1, &QAction::triggered, this, guarded(&TForm1::FileExportPdf1Execute));
+    connect(FileTestPrint1, &QAction::triggered, this, guarded(&TForm1::FileTestPrint1Execute));
     connect(FileExit1, &QAction::triggered, this, guarded(&TForm1::FileExit1Execute));
     connect(HelpContents1, &QAction::triggered, this, guarded(&TForm1::HelpContents1Execute));
     connect(About1, &QAction::triggered, this, guarded(&TForm1::About1Click));
@@ -318,6 +332,10 @@ void TForm1::FormCreate()
     OpenDialog->Filter = QStringLiteral("tpl|*.tpl");
     SaveDialog = std::make_unique<TSaveDialog>();
     SaveDialog->Filter = QStringLiteral("tpl|*.tpl");
+    PdfDialog = std::make_unique<TSaveDialog>();
+    PdfDialog->Filter = QStringLiteral("PDF|*.pdf");
+    PdfDialog->Title = QStringLiteral("PDF に書き出す");
+    PdfDialog->CheckBoxCaption = QStringLiteral("すべてのスタイル");
     Datatree = std::make_unique<Tdatatree>();
     ResetFields();
     DrawPreview();

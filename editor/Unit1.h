@@ -24,6 +24,10 @@ class Tlabelpar;
 class TImage;
 class TOpenDialog;
 class TSaveDialog;
+class QPrinter;
+namespace sheet {
+struct SheetPage;
+}
 
 // The main window: one template set, its style list, twelve entry fields and the sheet preview.
 class TForm1 : public QMainWindow
@@ -78,6 +82,9 @@ public:
     QAction* Open1 = nullptr;
     QAction* S1 = nullptr;
     QAction* SaveAs1 = nullptr;
+    QAction* N3 = nullptr;
+    QAction* ExportPdf1 = nullptr;
+    QAction* TestPrint1 = nullptr;
     QAction* N2 = nullptr;
     QAction* Exit1 = nullptr;
     QMenu* Help1 = nullptr;
@@ -91,6 +98,8 @@ public:
     QAction* FileOpen1 = nullptr;
     QAction* FileSave1 = nullptr;
     QAction* FileSaveAs1 = nullptr;
+    QAction* FileExportPdf1 = nullptr;
+    QAction* FileTestPrint1 = nullptr;
     QAction* FileExit1 = nullptr;
     QAction* HelpContents1 = nullptr;
     QAction* HelpTopicSearch1 = nullptr;
@@ -101,6 +110,9 @@ public:
     // The dialogs of the open and save-as commands; each starts with the name it returned last.
     std::unique_ptr<TOpenDialog> OpenDialog;
     std::unique_ptr<TSaveDialog> SaveDialog;
+    // The test sheet's: the PDF's save dialog, and the printer the print dialog chose last.
+    std::unique_ptr<TSaveDialog> PdfDialog;
+    std::unique_ptr<QPrinter> Printer;
 
     // Handlers, run through the error boundary when Qt calls them.
     void FormCreate();
@@ -126,9 +138,15 @@ public:
     bool FileSaveAs1BeforeExecute();
     void FileSaveAs1Execute();
     void FileSaveAs1Accept(const QString& fileName);
+    void FileExportPdf1Execute();
+    void FileExportPdf1Accept(const QString& fileName, bool allStyles);
+    void FileTestPrint1Execute();
     void FileExit1Execute();
     void HelpContents1Execute();
     void About1Click();
+
+    // The values in the fields as a style (without a name), as the preview draws them.
+    Tlabelpar fieldStyle();
 
     // "Tesselラベルエディター" or "Tesselラベルエディター:" and the file's name.
     void setCaptionForFile(const QString& fileName);
@@ -159,6 +177,8 @@ private:
     void selectStyle(int index);
     Tlabelpar* currentStyle() const;
     bool fieldTextEmpty(QObject* field) const;
+    // Says why a page cannot be made, or asks whether labels that leave it may; false to stop.
+    bool sheetPagesUsable(const std::vector<sheet::SheetPage>& pages, bool named);
 
     // Field edits that "U" could still store into the current style.
     bool fieldEditsPending() const;

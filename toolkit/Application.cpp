@@ -94,6 +94,16 @@ TSaveAnswer askToSave(const QString& text)
     return TSaveAnswer::Cancel;
 }
 
+bool askYesNo(const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, applicationTitle(), text, QMessageBox::Yes | QMessageBox::No,
+                    QApplication::activeWindow());
+    box.setDefaultButton(QMessageBox::No);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("はい(&Y)"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("いいえ(&N)"));
+    return box.exec() == QMessageBox::Yes;
+}
+
 void runGuarded(const std::function<void()>& handler)
 {
     QString message;

@@ -20,6 +20,8 @@ bool loadPlatformTranslations();
 
 // Modal message box with one OK button, titled with the application title.
 void showMessage(const QString& text);
+// Modal question with Yes and No, titled likewise; true for Yes. No is the default button.
+bool askYesNo(const QString& text);
 
 enum class TSaveAnswer { Save, DontSave, Cancel };
 

@@ -1,9 +1,11 @@
 #include "toolkit/Dialogs.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -77,9 +79,19 @@ bool TFileDialog::Execute(QWidget* parent)
         dialog.setNameFilters(filters);
     if (!FileName.isEmpty())
         dialog.selectFile(FileName);
+    QCheckBox* box = nullptr;
+    // Qt's own dialog lays itself out on a grid; the box goes on a row of its own below.
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()); grid && !CheckBoxCaption.isEmpty()) {
+        box = new QCheckBox(CheckBoxCaption, &dialog);
+        box->setObjectName(QStringLiteral("CheckBox"));
+        box->setChecked(Checked);
+        grid->addWidget(box, grid->rowCount(), 0, 1, grid->columnCount());
+    }
 
     if (dialog.exec() != QDialog::Accepted)
         return false;
+    if (box)
+        Checked = box->isChecked();
     const QStringList chosen = dialog.selectedFiles();
     if (chosen.isEmpty())
         return false;

@@ -24,6 +24,10 @@ public:
     QString Title;
     // Full path of the file chosen last; the next Execute starts from it.
     QString FileName;
+    // When not empty, a check box of this caption below the file list ("CheckBox"); Checked is
+    // its state, shown at the start and read back when the user confirms.
+    QString CheckBoxCaption;
+    bool Checked = false;
 
     // Shows the dialog modally; true with FileName set when the user confirmed a name.
     bool Execute(QWidget* parent = nullptr);

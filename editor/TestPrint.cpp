@@ -1,0 +1,172 @@
+#include "editor/TestPrint.h"
+
+#include "numberedit/UpdownNumberEdit.h"
+#include "sheet/Calibration.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QVBoxLayout>
+
+#include <cmath>
+#include <stdexcept>
+
+namespace {
+
+TUpdownNumberEdit* numberField(QWidget* parent, const char* name, Extended min, Extended max, Extended step,
+                               const QString& accessibleName)
+{
+    auto* field = new TUpdownNumberEdit(parent);
+    field->setObjectName(QLatin1String(name));
+    field->SetFigure(2);
+    field->SetFixed(true);
+    field->SetValidMinus(min < 0);
+    field->SetLimit(true);
+    field->SetLimitOptions(TLimitOptions{loMax, loMin});
+    field->SetMin(min);
+    field->SetMax(max);
+    field->SetRoundMode(rmRound);
+    field->SetIncrement(step);
+    field->setAccessibleName(accessibleName);
+    return field;
+}
+
+// Paper sizes come in whole points; half a millimetre tells a different paper from that.
+constexpr double SamePaper = 0.5;
+
+} // namespace
+
+TCalibrationPanel::TCalibrationPanel(QWidget* parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("CalibrationPanel"));
+    setWindowTitle(QStringLiteral("位置と倍率の補正"));
+    using sheet::OffsetLimit;
+    offsetX = numberField(this, "offsetX", -OffsetLimit, OffsetLimit, 0.1L, QStringLiteral("横の位置 (mm)"));
+    offsetY = numberField(this, "offsetY", -OffsetLimit, OffsetLimit, 0.1L, QStringLiteral("縦の位置 (mm)"));
+    scaleX = numberField(this, "scaleX", sheet::ScaleMin, sheet::ScaleMax, 0.1L, QStringLiteral("横の倍率 (%)"));
+    scaleY = numberField(this, "scaleY", sheet::ScaleMin, sheet::ScaleMax, 0.1L, QStringLiteral("縦の倍率 (%)"));
+    printerLabel = new QLabel(this);
+    printerLabel->setObjectName(QStringLiteral("printerLabel"));
+    paperNote = new QLabel(this);
+    paperNote->setObjectName(QStringLiteral("paperNote"));
+    paperNote->setWordWrap(true);
+    paperNote->hide();
+    help = new QLabel(QStringLiteral(
+        "測り方: 補正を 0 mm と 100 % にしてテストシートを印刷し、上端と左端の定規で 0 mm と 100 mm の目盛りが"
+        "用紙の端から何 mm の所に来たかを測ります (0 mm が印刷されないときは 10 mm で)。\n"
+        "位置 = −(0 mm の目盛りの位置)、倍率 = 100 ÷ (100 mm の目盛りの位置 − 0 mm の目盛りの位置) × 100 %。\n"
+        "補正はプリンターごとに保存され、印刷にだけ使われます (PDF は補正しません)。"), this);
+    help->setObjectName(QStringLiteral("help"));
+    help->setWordWrap(true);
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("横の位置 (mm)"), offsetX);
+    form->addRow(QStringLiteral("縦の位置 (mm)"), offsetY);
+    form->addRow(QStringLiteral("横の倍率 (%)"), scaleX);
+    form->addRow(QStringLiteral("縦の倍率 (%)"), scaleY);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(printerLabel);
+    layout->addLayout(form);
+    layout->addWidget(paperNote);
+    layout->addWidget(help);
+    layout->addStretch();
+    setCalibration({});
+}
+
+void TCalibrationPanel::setCalibration(const sheet::Calibration& c)
+{
+    const sheet::Calibration v = sheet::clamped(c);
+    offsetX->SetValue(v.offsetX);
+    offsetY->SetValue(v.offsetY);
+    scaleX->SetValue(v.scaleX);
+    scaleY->SetValue(v.scaleY);
+}
+
+sheet::Calibration TCalibrationPanel::calibration() const
+{
+    return sheet::clamped({double(offsetX->Value()), double(offsetY->Value()), double(scaleX->Value()),
+                           double(scaleY->Value())});
+}
+
+void TCalibrationPanel::showPrinter(const QString& printerName)
+{
+    shownPrinter = printerName;
+    const bool printer = !printerName.isEmpty();
+    printerLabel->setText(printer ? QStringLiteral("プリンター: %1").arg(printerName)
+                                  : QStringLiteral("ファイルへの出力には補正を使いません。"));
+    setCalibration(printer ? sheet::loadCalibration(printerName) : sheet::Calibration{});
+    for (QWidget* field : {offsetX, offsetY, scaleX, scaleY})
+        field->setEnabled(printer);
+}
+
+void TCalibrationPanel::setPaperNote(const QString& text)
+{
+    paperNote->setText(text);
+    paperNote->setVisible(!text.isEmpty());
+}
+
+QString paperMismatch(const QPrinter& printer, const Tlabelpar& style)
+{
+    const QSizeF paper = printer.pageLayout().fullRect(QPageLayout::Millimeter).size();
+    if (std::fabs(paper.width() - style.SheetWidth) <= SamePaper && std::fabs(paper.height() - style.SheetHeight) <= SamePaper)
+        return {};
+    return QStringLiteral("用紙 (%1 × %2 mm) が台紙 (%3 × %4 mm) と違います。縮小も拡大もせずに用紙の左上から印刷します。")
+        .arg(paper.width(), 0, 'f', 2)
+        .arg(paper.height(), 0, 'f', 2)
+        .arg(style.SheetWidth, 0, 'f', 2)
+        .arg(style.SheetHeight, 0, 'f', 2);
+}
+
+void printTestSheet(QPrinter& printer, const Tlabelpar& style, const sheet::SheetTitles& titles,
+                    const sheet::Calibration& calibration)
+{
+    printer.setFullPage(true);
+    QPainter painter;
+    if (!painter.begin(&printer))
+        throw std::runtime_error(QStringLiteral("印刷を始められません: %1")
+                                     .arg(printer.printerName().isEmpty() ? printer.outputFileName() : printer.printerName())
+                                     .toStdString());
+    sheet::drawTestSheet(painter, style, titles, calibration);
+    painter.end();
+}
+
+bool execTestPrint(QPrinter& printer, const Tlabelpar& style, const sheet::SheetTitles& titles, QWidget* parent)
+{
+    printer.setFullPage(true);
+    printer.setPageLayout(sheet::pageLayout(style));
+    printer.setDocName(QStringLiteral("テストシート"));
+
+    QPrintDialog dialog(&printer, parent);
+    dialog.setObjectName(QStringLiteral("PrintDialog"));
+    dialog.setWindowTitle(QStringLiteral("テスト印刷"));
+    dialog.setOption(QAbstractPrintDialog::PrintToFile);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    auto* panel = new TCalibrationPanel;
+    dialog.setOptionTabs({panel});
+    panel->showPrinter(printer.outputFormat() == QPrinter::NativeFormat ? printer.printerName() : QString());
+    panel->setPaperNote(paperMismatch(printer, style));
+    // Qt's dialog has no signal for the printer chosen in it; its list of printers tells.
+    if (auto* printers = dialog.findChild<QComboBox*>(QStringLiteral("printers")))
+        QObject::connect(printers, &QComboBox::currentIndexChanged, panel, [panel, printers](int index) {
+            // Qt lists its output to a PDF file last, after the printers.
+            const bool toFile = index < 0 || index == printers->count() - 1;
+            panel->showPrinter(toFile ? QString() : printers->currentText());
+        });
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+
+    const QString name = printer.outputFormat() == QPrinter::NativeFormat ? printer.printerName() : QString();
+    sheet::Calibration calibration;
+    if (!name.isEmpty()) {
+        calibration = panel->calibration();
+        sheet::saveCalibration(name, calibration);
+    }
+    printTestSheet(printer, style, titles, calibration);
+    return true;
+}

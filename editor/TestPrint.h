@@ -1,0 +1,52 @@
+#pragma once
+
+#include "labeldata/Tlabelpar.h"
+#include "sheet/TestSheet.h"
+
+#include <QWidget>
+
+class QLabel;
+class QPrinter;
+class TUpdownNumberEdit;
+
+// The print dialog's section "位置と倍率の補正": a printer's offsets and scales in the program's
+// own number fields, with how to measure them and a note when the paper is not the sheet.
+class TCalibrationPanel : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TCalibrationPanel(QWidget* parent = nullptr);
+
+    TUpdownNumberEdit* offsetX = nullptr; // mm, across
+    TUpdownNumberEdit* offsetY = nullptr; // mm, down
+    TUpdownNumberEdit* scaleX = nullptr;  // percent
+    TUpdownNumberEdit* scaleY = nullptr;
+    QLabel* printerLabel = nullptr;
+    QLabel* paperNote = nullptr;
+    QLabel* help = nullptr;
+
+    void setCalibration(const sheet::Calibration& calibration);
+    sheet::Calibration calibration() const;
+
+    // Shows the values last saved for this printer.
+    void showPrinter(const QString& printerName);
+    const QString& printerName() const { return shownPrinter; }
+
+    // Empty hides the note.
+    void setPaperNote(const QString& text);
+
+private:
+    QString shownPrinter;
+};
+
+// What to tell the user when the printer's paper is not the sheet; empty when it is.
+QString paperMismatch(const QPrinter& printer, const Tlabelpar& style);
+
+// Prints the test sheet at 100 %, from the paper's corner, moved and scaled by the calibration.
+// Throws std::runtime_error, in Japanese, when the printer cannot start.
+void printTestSheet(QPrinter& printer, const Tlabelpar& style, const sheet::SheetTitles& titles,
+                    const sheet::Calibration& calibration);
+
+// Prepares the printer for the sheet, shows Qt's print dialog with the calibration section and,
+// on OK, keeps the section's values for the chosen printer and prints. False when cancelled.
+bool execTestPrint(QPrinter& printer, const Tlabelpar& style, const sheet::SheetTitles& titles, QWidget* parent);

@@ -1,0 +1,105 @@
+// The test sheet commands: PDF export and test printing of the values in the fields.
+#include "editor/Unit1.h"
+
+#include "editor/FileMessages.h"
+#include "editor/GroupNameEdit.h"
+#include "editor/TestPrint.h"
+#include "labeldata/Cp932.h"
+#include "labeldata/SheetFit.h"
+#include "labeldata/Tdatatree.h"
+#include "sheet/PdfExport.h"
+#include "toolkit/Application.h"
+#include "toolkit/Dialogs.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QPrinter>
+
+namespace {
+
+QString problemText(sheet::SheetProblem problem)
+{
+    return problem == sheet::SheetProblem::NoSheet ? QStringLiteral("台紙の幅と高さは、どちらも 0 より大きくしてください。")
+                                                   : QStringLiteral("行と列は、どちらも 1 以上にしてください。");
+}
+
+// "スタイル「A4」: " before a message about one of several pages.
+QString pagePrefix(const sheet::SheetPage& page, bool named)
+{
+    return named ? QStringLiteral("スタイル「%1」: ").arg(page.titles.style) : QString();
+}
+
+} // namespace
+
+Tlabelpar TForm1::fieldStyle()
+{
+    Tlabelpar style;
+    StoreFields(style);
+    return style;
+}
+
+bool TForm1::sheetPagesUsable(const std::vector<sheet::SheetPage>& pages, bool named)
+{
+    for (const sheet::SheetPage& page : pages) {
+        const sheet::SheetProblem problem = sheet::problemOf(page.style);
+        if (problem != sheet::SheetProblem::None) {
+            showMessage(pagePrefix(page, named) + problemText(problem) + QStringLiteral("テストシートは作りませんでした。"));
+            return false;
+        }
+    }
+    // One question for the whole set: the first page that overflows speaks for the rest.
+    for (const sheet::SheetPage& page : pages) {
+        const labeldata::SheetFit fit = labeldata::sheetFit(page.style);
+        if (!fit.fits())
+            return askYesNo(pagePrefix(page, named)
+                            + QStringLiteral("ラベルが台紙に収まりません（横に %1 mm、縦に %2 mm はみ出します）。続けますか?")
+                                  .arg(fit.overflowAcross, 0, 'f', 2)
+                                  .arg(fit.overflowDown, 0, 'f', 2));
+    }
+    return true;
+}
+
+void TForm1::FileExportPdf1Execute()
+{
+    // Named after the template file, beside it.
+    const QFileInfo file(Datatree->FileName);
+    PdfDialog->FileName = Datatree->FileName.isEmpty()
+        ? QDir::current().absoluteFilePath(QStringLiteral("テストシート.pdf"))
+        : file.absoluteDir().absoluteFilePath(file.completeBaseName() + QStringLiteral(".pdf"));
+    const bool offerAll = !Datatree->LabelList.empty();
+    PdfDialog->CheckBoxCaption = offerAll ? QStringLiteral("すべてのスタイル") : QString();
+    if (!offerAll)
+        PdfDialog->Checked = false;
+    if (PdfDialog->Execute(this))
+        FileExportPdf1Accept(PdfDialog->FileName, PdfDialog->Checked);
+}
+
+void TForm1::FileExportPdf1Accept(const QString& fileName, bool allStyles)
+{
+    QString path = fileName;
+    if (!QFileInfo(path).fileName().contains(QLatin1Char('.')))
+        path += QStringLiteral(".pdf");
+    const QString group = Edit11->text();
+    std::vector<sheet::SheetPage> pages;
+    if (allStyles) {
+        pages.reserve(Datatree->LabelList.size());
+        for (const auto& style : Datatree->LabelList)
+            pages.push_back({*style, {group, cp932::visibleText(style->Name)}});
+    } else {
+        pages.push_back({fieldStyle(), {group, ComboBox1->currentText()}});
+    }
+    if (pages.empty() || !sheetPagesUsable(pages, allStyles))
+        return;
+    withFileMessages([&] { sheet::writeTestSheetPdf(path, pages); });
+}
+
+void TForm1::FileTestPrint1Execute()
+{
+    const sheet::SheetPage page{fieldStyle(), {Edit11->text(), ComboBox1->currentText()}};
+    if (!sheetPagesUsable({page}, false))
+        return;
+    if (!Printer)
+        Printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    execTestPrint(*Printer, page.style, page.titles, this);
+}
