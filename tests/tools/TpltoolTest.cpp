@@ -2,9 +2,12 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace {
 
@@ -288,4 +291,61 @@ TEST(Tpltool, UsageErrorsExitWithTwo)
         EXPECT_TRUE(run.err.contains("usage:"));
     }
     EXPECT_EQ(tpltool({"--help"}).status, 0);
+}
+
+TEST(Tpltool, SheetWritesTheNamedStylesTestSheetsOrNothing)
+{
+    QTemporaryDir dir;
+    Tdatatree set;
+    set.GroupName = std::string("G\0", 2);
+    set.LabelList.push_back(style("A4", 210, 297, 91, 55, 5, 2, 10));
+    set.LabelList.push_back(style("Card", 100, 148, 90, 50, 2, 1, 5));
+    set.LabelList.push_back(style("Wide", 300, 200, 91, 55, 5, 4, 15)); // labels leave the sheet
+    const QString good = saveSet(dir, "good.tpl", set);
+    set.LabelList.push_back(style("Empty", 0, 0, 91, 55, 5, 2, 14));
+    set.LabelList.push_back(style("None", 210, 297, 91, 55, 0, 2, 14));
+    const QString bad = saveSet(dir, "bad.tpl", set);
+    const QString out = dir.filePath("out.pdf");
+
+    struct Row {
+        QStringList args;
+        int status;
+        std::vector<double> pageWidths; // none: nothing written
+        const char* says;
+    };
+    const Row rows[] = {
+        {{good}, 0, {210, 100, 300}, "style 3 \"Wide\": warning: labels leave the sheet by"},
+        {{good, "--style", "Card"}, 0, {100}, nullptr},
+        {{good, "--style", "2", "--style", "1"}, 0, {100, 210}, nullptr},
+        {{good, "--style", "Nope"}, 2, {}, "has no style 'Nope'; nothing written"},
+        {{good, "--style"}, 2, {}, "usage:"},
+        {{bad, "--style", "Empty"}, 1, {}, "style 4 \"Empty\": the sheet's width and height must both be above 0"},
+        {{bad}, 1, {}, "style 5 \"None\": rows and columns must both be at least 1"},
+        {{dir.filePath("missing.tpl")}, 2, {}, "cannot open"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.args.join(' ').toStdString());
+        QFile::remove(out);
+        QStringList args{"sheet", r.args.value(0), out};
+        args += r.args.mid(1);
+        const ToolRun run = tpltool(args);
+        EXPECT_EQ(run.status, r.status);
+        if (r.says)
+            EXPECT_TRUE(run.err.contains(QString::fromUtf8(r.says))) << run.err.toStdString();
+        else
+            EXPECT_EQ(run.err, QString());
+        QProcess info;
+        info.start("pdfinfo", {"-f", "1", "-l", "100", out});
+        info.waitForFinished(60000);
+        std::vector<double> widths;
+        const QString text = QString::fromUtf8(info.readAllStandardOutput());
+        static const QRegularExpression size(R"(Page\s+\d+\s+size:\s+([0-9.]+) x)");
+        for (auto it = size.globalMatch(text); it.hasNext();)
+            widths.push_back(std::round(it.next().captured(1).toDouble() * 25.4 / 72 * 10) / 10);
+        EXPECT_EQ(widths, r.pageWidths);
+        EXPECT_EQ(QFile::exists(out), !r.pageWidths.empty());
+    }
+    const ToolRun unwritable = tpltool({"sheet", good, dir.filePath("missing/out.pdf"), "--style", "A4"});
+    EXPECT_EQ(unwritable.status, 2);
+    EXPECT_TRUE(unwritable.err.startsWith("tpltool: cannot write '" + dir.filePath("missing/out.pdf") + "': "));
 }
