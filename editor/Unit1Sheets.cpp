@@ -20,8 +20,14 @@ namespace {
 
 QString problemText(sheet::SheetProblem problem)
 {
-    return problem == sheet::SheetProblem::NoSheet ? QStringLiteral("台紙の幅と高さは、どちらも 0 より大きくしてください。")
-                                                   : QStringLiteral("行と列は、どちらも 1 以上にしてください。");
+    switch (problem) {
+    case sheet::SheetProblem::NoSheet:
+        return QStringLiteral("台紙の幅と高さは、どちらも 0 より大きくしてください。");
+    case sheet::SheetProblem::NoLabels:
+        return QStringLiteral("行と列は、どちらも 1 以上にしてください。");
+    default:
+        return QStringLiteral("ラベルが多すぎます。テストシートにできるのは %L1 個までです。").arg(sheet::MaxLabels);
+    }
 }
 
 // "スタイル「A4」: " before a message about one of several pages.

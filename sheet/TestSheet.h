@@ -5,6 +5,8 @@
 #include <QPageLayout>
 #include <QString>
 
+#include <cstdint>
+
 class QPainter;
 
 namespace sheet {
@@ -34,7 +36,10 @@ enum class SheetProblem {
     None,
     NoSheet,  // a sheet width or height of 0
     NoLabels, // rows or columns below 1
+    TooManyLabels, // more than MaxLabels: a file may hold 65535 × 65535
 };
+// As many as the editor's largest grid, 1000 × 1000.
+inline constexpr int64_t MaxLabels = 1000 * 1000;
 SheetProblem problemOf(const Tlabelpar& style);
 
 // "台紙 210.00 × 297.00 mm / ラベル 91.00 × 55.00 mm / 2 列 × 5 行 / 余白 … / 間隔 …"
@@ -48,7 +53,6 @@ QPageLayout pageLayout(const Tlabelpar& style);
 void drawTestSheet(QPainter& painter, const Tlabelpar& style, const SheetTitles& titles,
                    const Calibration& calibration = {});
 
-// Where the ruler and caption sit, so callers and tests agree with the drawing.
 inline constexpr double RulerLength = 100;
 
 } // namespace sheet

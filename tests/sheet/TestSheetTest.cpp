@@ -136,6 +136,8 @@ TEST(TestSheet, StylesWithoutASheetOrLabelsAreRefusedAndNothingIsWritten)
         {"width 0", 0, 297, 5, 2, sheet::SheetProblem::NoSheet},
         {"rows 0", 210, 297, 0, 2, sheet::SheetProblem::NoLabels},
         {"columns 0", 210, 297, 5, 0, sheet::SheetProblem::NoLabels},
+        {"the editor's largest grid", 210, 297, 1000, 1000, sheet::SheetProblem::None},
+        {"a file's largest grid", 210, 297, 65535, 65535, sheet::SheetProblem::TooManyLabels},
     };
     QTemporaryDir dir;
     for (const Case& c : cases) {

@@ -188,6 +188,10 @@ int makeSheet(const QString& path, const QString& outPath, const QStringList& wa
             printErr(label + ": rows and columns must both be at least 1");
             refused = true;
             continue;
+        case sheet::SheetProblem::TooManyLabels:
+            printErr(label + ": more than " + std::to_string(sheet::MaxLabels) + " labels");
+            refused = true;
+            continue;
         case sheet::SheetProblem::None:
             break;
         }
