@@ -2,6 +2,7 @@
 
 #include "numberedit/UpdownNumberEdit.h"
 #include "sheet/Calibration.h"
+#include "toolkit/Application.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -163,9 +164,16 @@ bool execTestPrint(QPrinter& printer, const Tlabelpar& style, const sheet::Sheet
 
     const QString name = printer.outputFormat() == QPrinter::NativeFormat ? printer.printerName() : QString();
     sheet::Calibration calibration;
-    if (!name.isEmpty()) {
+    if (name.isEmpty()) {
+        // A file has no paper of its own, but the dialog hands it its default paper on OK.
+        printer.setPageLayout(sheet::pageLayout(style));
+    } else {
         calibration = panel->calibration();
         sheet::saveCalibration(name, calibration);
+        // The paper chosen in the dialog's properties is known only now.
+        if (const QString note = paperMismatch(printer, style);
+            !note.isEmpty() && !askYesNo(note + QStringLiteral("印刷しますか?")))
+            return false;
     }
     printTestSheet(printer, style, titles, calibration);
     return true;

@@ -48,5 +48,6 @@ void printTestSheet(QPrinter& printer, const Tlabelpar& style, const sheet::Shee
                     const sheet::Calibration& calibration);
 
 // Prepares the printer for the sheet, shows Qt's print dialog with the calibration section and,
-// on OK, keeps the section's values for the chosen printer and prints. False when cancelled.
+// on OK, keeps the section's values for the chosen printer and prints; a paper other than the
+// sheet is asked about first. Output to a file gets the sheet's own size. False when cancelled.
 bool execTestPrint(QPrinter& printer, const Tlabelpar& style, const sheet::SheetTitles& titles, QWidget* parent);

@@ -245,6 +245,19 @@ TEST_F(TestSheetCommands, ThePrintDialogCarriesTheCalibrationWithoutAnyPrinter)
     EXPECT_EQ(sectionTitle, QStringLiteral("位置と倍率の補正"));
     EXPECT_FALSE(fieldsEnabled); // output to a file is never corrected
 
+    // OK prints the sheet, at its own size, to the dialog's file.
+    ASSERT_TRUE(form->Printer);
+    form->Printer->setOutputFileName(path(QStringLiteral("dialog.pdf")));
+    form->UpdownNumberEdit1->SetValue(211);
+    answers.then([](QWidget* w) { static_cast<QDialog*>(w)->accept(); });
+    form->FileTestPrint1->trigger();
+    EXPECT_EQ(answers.pending(), 0u);
+    const auto printed = pdfprobe::pageSizes(path(QStringLiteral("dialog.pdf")));
+    ASSERT_EQ(printed.size(), 1u);
+    // Qt's own PDF output has whole points.
+    EXPECT_NEAR(printed[0].width(), 211, 0.2);
+    EXPECT_NEAR(printed[0].height(), 297, 0.2);
+
     // The section on its own: a printer's values come back, within the dialog's limits.
     TCalibrationPanel panel;
     panel.showPrinter(QStringLiteral("Label Printer"));
