@@ -2,10 +2,8 @@
 
 #include "labeldata/Cp932.h"
 
-#include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
-#include <QMimeData>
 
 TGroupNameEdit::TGroupNameEdit(QWidget* parent)
     : TCustomEdit(parent)
@@ -15,25 +13,18 @@ TGroupNameEdit::TGroupNameEdit(QWidget* parent)
     setAcceptDrops(false);
 }
 
-QString TGroupNameEdit::insertable(const QString& text) const
+std::optional<QString> TGroupNameEdit::PasteFilter(const QString& Pasted, const QString& Rest, int At) const
 {
     QString kept;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const qsizetype step = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-        const QString ch = text.mid(i, step);
+    for (qsizetype i = 0; i < Pasted.size(); ++i) {
+        const qsizetype step = Pasted[i].isHighSurrogate() && i + 1 < Pasted.size() ? 2 : 1;
+        const QString ch = Pasted.mid(i, step);
         i += step - 1;
-        if (ch[0] == QLatin1Char('\r') || ch[0] == QLatin1Char('\n'))
-            break; // one line only
-        if (ch[0].unicode() >= 32 && cp932::canEncode(ch))
+        // Line ends stay for the base to cut the text at.
+        if (ch[0] == QLatin1Char('\r') || ch[0] == QLatin1Char('\n') || (ch[0].unicode() >= 32 && cp932::canEncode(ch)))
             kept += ch;
     }
-    QString rest = Text();
-    if (hasSelectedText())
-        rest.remove(selectionStart(), selectedText().size());
-    const int room = MaxBytes - cp932::byteLength(rest);
-    while (!kept.isEmpty() && cp932::byteLength(kept) > room)
-        kept.chop(1); // every kept character is from the BMP: none is a surrogate pair
-    return kept;
+    return TCustomEdit::PasteFilter(kept, Rest, At);
 }
 
 void TGroupNameEdit::KeyPress(QChar& Key)
@@ -54,26 +45,17 @@ void TGroupNameEdit::keyPressEvent(QKeyEvent* event)
     TCustomEdit::keyPressEvent(event);
 }
 
-void TGroupNameEdit::Paste(QClipboard::Mode mode)
-{
-    if (ReadOnly())
-        return;
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData(mode);
-    if (!data || !data->hasText())
-        return;
-    const QString text = insertable(data->text());
-    if (!text.isEmpty())
-        CallQt([&] { insert(text); });
-}
-
 void TGroupNameEdit::inputMethodEvent(QInputMethodEvent* event)
 {
     if (event->commitString().isEmpty()) {
         TCustomEdit::inputMethodEvent(event);
         return;
     }
+    // A composed text is filtered as a paste at the caret is.
+    QString rest = Text();
+    rest.remove(SelStart(), SelLength());
     QInputMethodEvent filtered(event->preeditString(), event->attributes());
-    filtered.setCommitString(insertable(event->commitString()), event->replacementStart(),
+    filtered.setCommitString(*PasteFilter(event->commitString(), rest, SelStart()), event->replacementStart(),
                              event->replacementLength());
     TCustomEdit::inputMethodEvent(&filtered);
 }

@@ -15,11 +15,7 @@ public:
 
 protected:
     void KeyPress(QChar& Key) override;
-    void Paste(QClipboard::Mode mode) override;
+    std::optional<QString> PasteFilter(const QString& Pasted, const QString& Rest, int At) const override;
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
-
-private:
-    // The part of text that fits at the caret: unencodable characters dropped, cut to the limit.
-    QString insertable(const QString& text) const;
 };

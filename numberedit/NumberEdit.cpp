@@ -4,8 +4,7 @@
 #include "toolkit/Conversions.h"
 #include "toolkit/NumberFormat.h"
 
-#include <QGuiApplication>
-#include <QMimeData>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -64,6 +63,8 @@ TNumberEdit::TNumberEdit(QWidget* parent) : TCustomEdit(parent)
         QLineEdit::setText(QStringLiteral("0"));
     }
     SetImeMode(imClose);
+    // The filtered paste becomes the text, as a program sets it.
+    SetPasteSetsText(true);
     // Dropped text would bypass the character filter.
     setAcceptDrops(false);
     ApplyAlignment();
@@ -403,43 +404,27 @@ void TNumberEdit::ToggleSign(QChar sign)
     setCursorPosition(std::max(caret, 0));
 }
 
-void TNumberEdit::Paste(QClipboard::Mode mode)
+std::optional<QString> TNumberEdit::PasteFilter(const QString& Pasted, const QString& Rest, int At) const
 {
-    if (ReadOnly())
-        return;
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData(mode);
-    if (!data || !data->hasText())
-        return;
-
-    QString pasted = data->text();
-    qsizetype at = SelStart(); // insertion index, counted from 0
-    QString result = text();
-    result.remove(at, SelLength());
     // Nothing may go in front of a sign.
-    const qsizetype minus = result.indexOf(u'-');
-    const qsizetype plus = result.indexOf(u'+');
-    if ((minus >= 0 && minus >= at) || (plus >= 0 && plus >= at))
-        return;
+    const qsizetype minus = Rest.indexOf(u'-');
+    const qsizetype plus = Rest.indexOf(u'+');
+    if ((minus >= 0 && minus >= At) || (plus >= 0 && plus >= At))
+        return std::nullopt;
 
     const QChar separator = DecimalSeparator();
     const bool decimal = FNumberType == ntDecimal;
-    qsizetype k = 0;
-    while (k < pasted.size()) {
-        const QChar c = pasted[k];
+    QString kept;
+    for (const QChar c : Pasted) {
         bool insert;
         if (decimal && isSign(c))
-            insert = at == 0 && k == 0 && !result.contains(u'-') && !result.contains(u'+');
+            insert = At == 0 && kept.isEmpty() && !Rest.contains(u'-') && !Rest.contains(u'+');
         else if (decimal && c == separator)
-            insert = !result.contains(separator);
+            insert = !Rest.contains(separator) && !kept.contains(separator);
         else
             insert = decimal ? isDecimalDigit(c) : isHexDigit(c);
-        if (insert) {
-            result.insert(at, c);
-            ++at;
-            ++k;
-        } else {
-            pasted.remove(k, 1);
-        }
+        if (insert)
+            kept += c;
     }
-    SetText(result);
+    return kept;
 }

@@ -52,7 +52,7 @@ protected:
     void DoEnter() override;
     void DoExit() override;
     void KeyPress(QChar& Key) override;
-    void Paste(QClipboard::Mode mode) override;
+    std::optional<QString> PasteFilter(const QString& Pasted, const QString& Rest, int At) const override;
 
     bool IsValidKey(QChar Key) const;
     // True once a typed character reached the edit since the last focus enter.

@@ -104,15 +104,29 @@ void TCustomEdit::Paste(QClipboard::Mode mode)
     const QMimeData* data = QGuiApplication::clipboard()->mimeData(mode);
     if (!data || !data->hasText())
         return;
-    QString text = data->text();
+    const int at = SelStart();
+    QString rest = text();
+    rest.remove(at, SelLength());
+    const std::optional<QString> kept = PasteFilter(data->text(), rest, at);
+    if (!kept)
+        return;
+    if (FPasteSetsText)
+        SetText(rest.insert(at, *kept));
+    else if (!kept->isEmpty())
+        CallQt([&] { insert(*kept); });
+}
+
+std::optional<QString> TCustomEdit::PasteFilter(const QString& Pasted, const QString& Rest, int At) const
+{
+    Q_UNUSED(At);
+    QString kept = Pasted;
     // A single-line edit keeps only the first line.
-    const qsizetype lineEnd = text.indexOf(QRegularExpression(QStringLiteral("[\r\n]")));
+    const qsizetype lineEnd = kept.indexOf(QRegularExpression(QStringLiteral("[\r\n]")));
     if (lineEnd >= 0)
-        text.truncate(lineEnd);
-    while (!text.isEmpty() && !FitsLimit(text))
-        text.chop(text.size() >= 2 && text.back().isLowSurrogate() ? 2 : 1);
-    if (!text.isEmpty())
-        CallQt([&] { insert(text); });
+        kept.truncate(lineEnd);
+    while (!kept.isEmpty() && !FitsLimit(Rest, kept))
+        kept.chop(kept.size() >= 2 && kept.back().isLowSurrogate() ? 2 : 1);
+    return kept;
 }
 
 void TCustomEdit::SetRightTextMargin(int pixels)
@@ -177,10 +191,15 @@ bool TCustomEdit::FitsLimit(const QString& inserted) const
 {
     if (FMaxLength <= 0)
         return true;
-    QString result = text();
+    QString rest = text();
     if (hasSelectedText())
-        result.remove(selectionStart(), selectedText().size());
-    return cp932::storedLength(result) + cp932::storedLength(inserted) <= FMaxLength;
+        rest.remove(selectionStart(), selectedText().size());
+    return FitsLimit(rest, inserted);
+}
+
+bool TCustomEdit::FitsLimit(const QString& rest, const QString& inserted) const
+{
+    return FMaxLength <= 0 || cp932::storedLength(rest) + cp932::storedLength(inserted) <= FMaxLength;
 }
 
 bool TCustomEdit::ControlDown() const

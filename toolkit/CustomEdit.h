@@ -4,8 +4,10 @@
 
 #include <QClipboard>
 #include <QLineEdit>
+
 #include <exception>
 #include <functional>
+#include <optional>
 
 class QMenu;
 
@@ -83,9 +85,15 @@ protected:
     virtual void KeyPress(QChar& Key);
     virtual void DoEnter();
     virtual void DoExit();
-    // Default: inserts the clipboard's text at the caret, cut to MaxLength bytes, unless the
-    // edit is read-only.
-    virtual void Paste(QClipboard::Mode mode);
+    // The one paste path: unless the edit is read-only and when the clipboard holds text, puts
+    // what PasteFilter keeps at the insertion point, in place of the selection.
+    void Paste(QClipboard::Mode mode);
+    // What a paste of Pasted puts at index At of Rest (the text without its selection);
+    // std::nullopt refuses the paste. Default: the first line, cut to MaxLength bytes.
+    virtual std::optional<QString> PasteFilter(const QString& Pasted, const QString& Rest, int At) const;
+    // The pasted result is set as the whole text, as SetText sets it (the caret goes to the end,
+    // the modified flag is cleared, nothing to undo), instead of being inserted.
+    void SetPasteSetsText(bool value) { FPasteSetsText = value; }
     // Window-part hooks for subclasses that host child controls.
     virtual void EnabledChanged() {}
     virtual void FontChanged() {}
@@ -118,11 +126,13 @@ private:
     void FocusChanged(QWidget* oldWidget, QWidget* newWidget);
     void RethrowPending();
     bool FitsLimit(const QString& inserted) const;
+    bool FitsLimit(const QString& rest, const QString& inserted) const;
 
     int FMaxLength = 0;
     bool FAutoSelect = true;
     TImeMode FImeMode = imDontCare;
     bool FHasEditFocus = false;
+    bool FPasteSetsText = false;
     int FQtDepth = 0;
     QMetaObject::Connection FFocusConnection;
     const QKeyEvent* FKeyEvent = nullptr;

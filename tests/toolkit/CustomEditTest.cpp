@@ -1,7 +1,7 @@
-#include "toolkit/Application.h"
 #include "toolkit/CustomEdit.h"
-#include "toolkit/Errors.h"
 
+#include "toolkit/Application.h"
+#include "toolkit/Errors.h"
 #include "ModalCatcher.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QTest>
 #include <QVBoxLayout>
+
 #include <memory>
 
 namespace {
@@ -22,7 +23,7 @@ class ProbeEdit : public TCustomEdit
 public:
     using TCustomEdit::CreateContextMenu;
     QStringList Events;
-    int Pastes = 0;
+    mutable int Pastes = 0;
     bool RecordPastes = false;
 
 protected:
@@ -36,11 +37,12 @@ protected:
         Events << QStringLiteral("exit ") + objectName();
         TCustomEdit::DoExit();
     }
-    void Paste(QClipboard::Mode mode) override
+    std::optional<QString> PasteFilter(const QString& Pasted, const QString& Rest, int At) const override
     {
         ++Pastes;
-        if (!RecordPastes)
-            TCustomEdit::Paste(mode);
+        if (RecordPastes)
+            return std::nullopt;
+        return TCustomEdit::PasteFilter(Pasted, Rest, At);
     }
 };
 
