@@ -1,4 +1,5 @@
 #include "editor/Preview.h"
+#include "PreviewReference.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,9 +1,9 @@
 #include "editor/Preview.h"
 
+#include "editor/PreviewGeometry.h"
 #include "toolkit/Canvas.h"
 #include "toolkit/Conversions.h"
 
-#include <QPainter>
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -37,99 +37,7 @@ int64_t wholeMillimetres(Extended v)
     return std::clamp(RoundHalfEven(v), -LengthLimit, LengthLimit);
 }
 
-const QRgb Black = qRgb(0, 0, 0);
-const QRgb Red = qRgb(255, 0, 0);
-const QRgb Blue = qRgb(0, 0, 255);
-const QRgb White = qRgb(255, 255, 255);
-
-// Everything the picture needs, worked out once per run.
-struct Geometry {
-    int width = 0;
-    int height = 0;
-    bool hasSheet = false;
-    Extended k = 0;
-    int64_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-    int64_t xl = 0, xr = 0, yt = 0, yb = 0;
-    // Label grid in whole millimetres.
-    int64_t left = 0, top = 0, labelWidth = 0, labelHeight = 0, stepX = 0, stepY = 0;
-    int32_t rows = 0, columns = 0;
-
-    int64_t toX(int64_t mm) const { return x0 + RoundHalfEven(static_cast<Extended>(mm) / k); }
-    int64_t toY(int64_t mm) const { return y0 + RoundHalfEven(static_cast<Extended>(mm) / k); }
-
-    // Label column j covers the pixel columns columnFrom(j) .. columnTo(j), both outlined.
-    int64_t columnFrom(int64_t j) const { return toX(left + j * stepX); }
-    int64_t columnTo(int64_t j) const { return toX(left + j * stepX + labelWidth); }
-    int64_t rowFrom(int64_t i) const { return toY(top + i * stepY); }
-    int64_t rowTo(int64_t i) const { return toY(top + i * stepY + labelHeight); }
-};
-
-Geometry measure(const QImage& surface, const PreviewInput& in)
-{
-    Geometry g;
-    g.width = surface.width();
-    g.height = surface.height();
-    // Too small a surface leaves no room for the 10-pixel border the scale is built on.
-    if (g.width <= 10 || g.height <= 10)
-        return g;
-
-    const Extended a = in.SheetHeight / static_cast<Extended>(g.height - 10);
-    const Extended b = in.SheetWidth / static_cast<Extended>(g.width - 10);
-    // Kept in extended precision: as a double, 297 / 279 comes out a hair small and the
-    // default A4 sheet would start one row higher.
-    g.k = a > b ? a : b;
-    // Both sheet sizes 0 (or no usable size at all) leave nothing to scale: blank surface.
-    if (!(g.k > 0) || !std::isfinite(g.k))
-        return g;
-    g.hasSheet = true;
-
-    const int64_t sw = wholeMillimetres(in.SheetWidth);
-    const int64_t sh = wholeMillimetres(in.SheetHeight);
-    g.x0 = truncate((static_cast<Extended>(g.width) - in.SheetWidth / g.k) / 2);
-    g.y0 = truncate((static_cast<Extended>(g.height) - in.SheetHeight / g.k) / 2);
-    g.x1 = g.toX(sw);
-    g.y1 = g.toY(sh);
-
-    g.left = wholeMillimetres(in.LeftMargin);
-    g.top = wholeMillimetres(in.TopMargin);
-    g.xl = g.toX(g.left);
-    g.xr = g.toX(sw - wholeMillimetres(in.RightMargin));
-    g.yt = g.toY(g.top);
-    g.yb = g.toY(sh - wholeMillimetres(in.BottomMargin));
-
-    g.labelWidth = wholeMillimetres(in.LabelWidth);
-    g.labelHeight = wholeMillimetres(in.LabelHeight);
-    g.stepX = g.labelWidth + wholeMillimetres(in.HorizontalSpacing);
-    g.stepY = g.labelHeight + wholeMillimetres(in.VerticalSpacing);
-    g.rows = in.Rows;
-    g.columns = in.Columns;
-    return g;
-}
-
-// Background, sheet and margins: the part every variant shares.
-void drawSheet(TCanvas& canvas, const Geometry& g)
-{
-    canvas.SetPenColor(QColor::fromRgb(Black));
-    canvas.SetPenStyle(psSolid);
-    canvas.SetBrushColor(QColor::fromRgb(White));
-    // One pixel past the surface on the right and bottom: only the top and left outline show.
-    canvas.Rectangle(0, 0, int64_t{g.width} + 1, int64_t{g.height} + 1);
-    if (!g.hasSheet)
-        return;
-
-    canvas.Rectangle(g.x0, g.y0, g.x1 + 1, g.y1 + 1);
-
-    canvas.SetPenColor(QColor::fromRgb(Red));
-    canvas.SetPenStyle(psDot);
-    canvas.MoveTo(g.xl, g.y0);
-    canvas.LineTo(g.xl, g.y1);
-    canvas.MoveTo(g.xr, g.y0);
-    canvas.LineTo(g.xr, g.y1);
-    canvas.MoveTo(g.x0, g.yt);
-    canvas.LineTo(g.x1, g.yt);
-    canvas.MoveTo(g.x0, g.yb);
-    canvas.LineTo(g.x1, g.yb);
-}
+using namespace previewColor;
 
 // Last index in [0, count) for which a predicate that holds on a prefix is true, or -1,
 // searched onwards from an index already known to pass (or -1): the strides double until one
@@ -190,6 +98,72 @@ void coverage(int size, int64_t count, int64_t step, From from, To to,
 
 } // namespace
 
+PreviewGeometry measurePreview(const QImage& surface, const PreviewInput& in)
+{
+    PreviewGeometry g;
+    g.width = surface.width();
+    g.height = surface.height();
+    // Too small a surface leaves no room for the 10-pixel border the scale is built on.
+    if (g.width <= 10 || g.height <= 10)
+        return g;
+
+    const Extended a = in.SheetHeight / static_cast<Extended>(g.height - 10);
+    const Extended b = in.SheetWidth / static_cast<Extended>(g.width - 10);
+    // Kept in extended precision: as a double, 297 / 279 comes out a hair small and the
+    // default A4 sheet would start one row higher.
+    g.k = a > b ? a : b;
+    // Both sheet sizes 0 (or no usable size at all) leave nothing to scale: blank surface.
+    if (!(g.k > 0) || !std::isfinite(g.k))
+        return g;
+    g.hasSheet = true;
+
+    const int64_t sw = wholeMillimetres(in.SheetWidth);
+    const int64_t sh = wholeMillimetres(in.SheetHeight);
+    g.x0 = truncate((static_cast<Extended>(g.width) - in.SheetWidth / g.k) / 2);
+    g.y0 = truncate((static_cast<Extended>(g.height) - in.SheetHeight / g.k) / 2);
+    g.x1 = g.toX(sw);
+    g.y1 = g.toY(sh);
+
+    g.left = wholeMillimetres(in.LeftMargin);
+    g.top = wholeMillimetres(in.TopMargin);
+    g.xl = g.toX(g.left);
+    g.xr = g.toX(sw - wholeMillimetres(in.RightMargin));
+    g.yt = g.toY(g.top);
+    g.yb = g.toY(sh - wholeMillimetres(in.BottomMargin));
+
+    g.labelWidth = wholeMillimetres(in.LabelWidth);
+    g.labelHeight = wholeMillimetres(in.LabelHeight);
+    g.stepX = g.labelWidth + wholeMillimetres(in.HorizontalSpacing);
+    g.stepY = g.labelHeight + wholeMillimetres(in.VerticalSpacing);
+    g.rows = in.Rows;
+    g.columns = in.Columns;
+    return g;
+}
+
+void drawPreviewSheet(TCanvas& canvas, const PreviewGeometry& g)
+{
+    canvas.SetPenColor(QColor::fromRgb(Black));
+    canvas.SetPenStyle(psSolid);
+    canvas.SetBrushColor(QColor::fromRgb(White));
+    // One pixel past the surface on the right and bottom: only the top and left outline show.
+    canvas.Rectangle(0, 0, int64_t{g.width} + 1, int64_t{g.height} + 1);
+    if (!g.hasSheet)
+        return;
+
+    canvas.Rectangle(g.x0, g.y0, g.x1 + 1, g.y1 + 1);
+
+    canvas.SetPenColor(QColor::fromRgb(Red));
+    canvas.SetPenStyle(psDot);
+    canvas.MoveTo(g.xl, g.y0);
+    canvas.LineTo(g.xl, g.y1);
+    canvas.MoveTo(g.xr, g.y0);
+    canvas.LineTo(g.xr, g.y1);
+    canvas.MoveTo(g.x0, g.yt);
+    canvas.LineTo(g.x1, g.yt);
+    canvas.MoveTo(g.x0, g.yb);
+    canvas.LineTo(g.x1, g.yb);
+}
+
 int64_t RoundHalfEven(Extended v)
 {
     if (!(std::fabs(v) < static_cast<Extended>(PositionLimit)))
@@ -207,8 +181,8 @@ int64_t RoundHalfEven(Extended v)
 void DrawPreview(QImage& surface, const PreviewInput& input)
 {
     TCanvas canvas(surface);
-    const Geometry g = measure(surface, input);
-    drawSheet(canvas, g);
+    const PreviewGeometry g = measurePreview(surface, input);
+    drawPreviewSheet(canvas, g);
     if (!g.hasSheet || g.rows <= 0 || g.columns <= 0)
         return;
 
@@ -245,59 +219,6 @@ void DrawPreview(QImage& surface, const PreviewInput& input)
                 std::fill(line + from, line + to, Blue);
             else
                 std::copy(inside.begin() + from, inside.begin() + to, line + from);
-        }
-    }
-}
-
-void DrawPreviewInOrder(QImage& surface, const PreviewInput& input)
-{
-    TCanvas canvas(surface);
-    const Geometry g = measure(surface, input);
-    drawSheet(canvas, g);
-    if (!g.hasSheet)
-        return;
-
-    canvas.SetPenColor(QColor::fromRgb(Blue));
-    canvas.SetPenStyle(psSolid);
-    for (int64_t i = 0; i < g.rows; ++i) {
-        for (int64_t j = 0; j < g.columns; ++j)
-            canvas.Rectangle(g.columnFrom(j), g.rowFrom(i), g.columnTo(j) + 1, g.rowTo(i) + 1);
-    }
-}
-
-void DrawPreviewPainter(QImage& surface, const PreviewInput& input)
-{
-    const Geometry g = measure(surface, input);
-    {
-        TCanvas canvas(surface);
-        drawSheet(canvas, g);
-    }
-    if (!g.hasSheet)
-        return;
-
-    QPainter painter(&surface);
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setPen(QPen(QColor::fromRgb(Blue), 0));
-    painter.setBrush(QColor::fromRgb(White));
-    // Beyond one pixel off the surface a coordinate changes no pixel, so it is held there: that
-    // keeps QPainter's int coordinates safe, and its clipped outlines lose corners when a
-    // rectangle starts further off.
-    auto holdX = [&](int64_t x) { return static_cast<int>(std::clamp<int64_t>(x, -1, int64_t{g.width} + 1)); };
-    auto holdY = [&](int64_t y) { return static_cast<int>(std::clamp<int64_t>(y, -1, int64_t{g.height} + 1)); };
-    for (int64_t i = 0; i < g.rows; ++i) {
-        for (int64_t j = 0; j < g.columns; ++j) {
-            const int l = holdX(g.columnFrom(j));
-            const int t = holdY(g.rowFrom(i));
-            const int r = holdX(g.columnTo(j) + 1);
-            const int b = holdY(g.rowTo(i) + 1);
-            if (r <= l || b <= t)
-                continue;
-            // A rectangle one pixel thin is all outline, and QPainter draws no rectangle of
-            // zero width; otherwise its one-pixel pen runs one pixel right of and below the edges.
-            if (r - l == 1 || b - t == 1)
-                painter.fillRect(QRect(l, t, r - l, b - t), QColor::fromRgb(Blue));
-            else
-                painter.drawRect(QRect(l, t, r - l - 1, b - t - 1));
         }
     }
 }

@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QString>
+
 #include <cstdint>
 
 // The values the sheet preview draws, exactly as the window's entry fields hold them
@@ -29,14 +30,8 @@ int64_t RoundHalfEven(Extended v);
 
 // Draws the sheet, its dotted margins and every label onto the whole surface. The labels are
 // composed per pixel from their row and column structure, so the cost does not grow with the
-// label count; the pixels are those of DrawPreviewInOrder.
+// label count; the pixels are those of drawing every label in row order.
 void DrawPreview(QImage& surface, const PreviewInput& input);
-
-// The same picture drawn label by label, in row order, through TCanvas.
-void DrawPreviewInOrder(QImage& surface, const PreviewInput& input);
-
-// The same picture with every label drawn in order through QPainter.
-void DrawPreviewPainter(QImage& surface, const PreviewInput& input);
 
 // The picture in words for a screen reader: "台紙 210 × 297 mm、2 列 × 5 行のラベル".
 QString DescribePreview(const PreviewInput& input);

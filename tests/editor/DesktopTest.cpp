@@ -41,9 +41,6 @@ Ran runProgram(const QString& program, const QStringList& arguments, const QProc
 
 TEST(Desktop, CommandLineOptionsAnswerWithoutAWindow)
 {
-#ifndef TESSEL_EDITOR_PATH
-    GTEST_SKIP() << "the editor program is not part of this build";
-#else
     // No display at all: a window would fail to start, so an answer proves none was made.
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
@@ -71,7 +68,6 @@ TEST(Desktop, CommandLineOptionsAnswerWithoutAWindow)
                 EXPECT_TRUE(text.isEmpty()) << text.toStdString();
         }
     }
-#endif
 }
 
 TEST(Desktop, TheInstalledMimeTypeKnowsTemplatesByTheirFirstBytes)

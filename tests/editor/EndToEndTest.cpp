@@ -87,9 +87,6 @@ struct XvfbRun {
 
 TEST(EndToEnd, EditorWindowInXvfbShowsTheDefaultSheet)
 {
-#ifndef TESSEL_EDITOR_PATH
-    GTEST_SKIP() << "the editor program is not part of this build";
-#else
     if (xvfbMissing())
         GTEST_SKIP() << "Xvfb or xwininfo is not installed";
     QTemporaryDir dir;
@@ -127,14 +124,10 @@ TEST(EndToEnd, EditorWindowInXvfbShowsTheDefaultSheet)
     };
     for (const Probe& p : probes)
         EXPECT_EQ(at(p.px, p.py), p.colour) << "preview pixel " << p.px << "," << p.py;
-#endif
 }
 
 TEST(EndToEnd, TheFileOnTheCommandLineOpensInTheOneWindow)
 {
-#ifndef TESSEL_EDITOR_PATH
-    GTEST_SKIP() << "the editor program is not part of this build";
-#else
     if (xvfbMissing())
         GTEST_SKIP() << "Xvfb or xwininfo is not installed";
     QTemporaryDir dir;
@@ -145,14 +138,10 @@ TEST(EndToEnd, TheFileOnTheCommandLineOpensInTheOneWindow)
     ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString()
                                << "\nX server: " << run.serverLog.toStdString();
     EXPECT_EQ(run.line(QStringLiteral("WINDOWS")), QStringList{QStringLiteral("1")}) << run.out.toStdString();
-#endif
 }
 
 TEST(EndToEnd, OnlyOneLocalFileDroppedOutsideTheEntryFieldsIsOpened)
 {
-#ifndef TESSEL_EDITOR_PATH
-    GTEST_SKIP() << "the editor program is not part of this build";
-#else
     if (xvfbMissing() || QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
         GTEST_SKIP() << "Xvfb, xwininfo or xdotool is not installed";
     QTemporaryDir dir;
@@ -186,5 +175,4 @@ TEST(EndToEnd, OnlyOneLocalFileDroppedOutsideTheEntryFieldsIsOpened)
     ASSERT_EQ(titles.size(), qsizetype(std::size(rows))) << run.out.toStdString();
     for (size_t i = 0; i < std::size(rows); ++i)
         EXPECT_EQ(titles[qsizetype(i)].toStdString(), rows[i].captionAfter.toStdString()) << rows[i].label;
-#endif
 }

@@ -1,12 +1,14 @@
 #include "editor/Preview.h"
 
+#include "PreviewReference.h"
+
 #include <gtest/gtest.h>
 
 #include <QString>
+
 #include <algorithm>
-#include <cstring>
-#include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <sstream>

@@ -1,5 +1,6 @@
-#include <QApplication>
 #include <gtest/gtest.h>
+
+#include <QApplication>
 
 // Every test binary runs with a QApplication so widget tests and non-widget tests share one main.
 int main(int argc, char** argv)
