@@ -4,14 +4,13 @@
 #include "labeldata/Tdatatree.h"
 #include "LargeSet.h"
 
-#include <QApplication>
-#include <QComboBox>
-#include <QWindow>
-#include <QTemporaryDir>
-
 #include <benchmark/benchmark.h>
 
-#include <chrono>
+#include <QApplication>
+#include <QComboBox>
+#include <QTemporaryDir>
+#include <QWindow>
+
 #include <string>
 
 namespace {

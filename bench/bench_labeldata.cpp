@@ -2,10 +2,9 @@
 #include "labeldata/Tdatatree.h"
 #include "LargeSet.h"
 
-#include <QFile>
-#include <QTemporaryDir>
-
 #include <benchmark/benchmark.h>
+
+#include <QTemporaryDir>
 
 #include <cstdio>
 #include <string>

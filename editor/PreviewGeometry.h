@@ -4,6 +4,7 @@
 #include "toolkit/Types.h"
 
 #include <QImage>
+
 #include <cstdint>
 
 class TCanvas;

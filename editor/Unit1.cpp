@@ -1,32 +1,34 @@
 #include "editor/Unit1.h"
 
 #include "editor/FieldMap.h"
+#include "editor/GroupNameEdit.h"
 #include "editor/Preview.h"
-#include "toolkit/Image.h"
 #include "editor/Unit2.h"
 #include "editor/WindowFont.h"
 #include "labeldata/Tdatatree.h"
 #include "numberedit/UpdownNumberEdit.h"
 #include "toolkit/Application.h"
 #include "toolkit/ComboBox.h"
-#include "editor/GroupNameEdit.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/Help.h"
+#include "toolkit/Image.h"
 #include "toolkit/SpinEdit.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
 #include <QStringListModel>
-#include <QGuiApplication>
-#include <QFileInfo>
-#include <QLayout>
-#include <QPrinter>
+
+#include <vector>
 
 namespace {
 

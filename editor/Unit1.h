@@ -3,7 +3,6 @@
 #include <QMainWindow>
 
 #include <memory>
-#include <vector>
 
 class QAction;
 class QCloseEvent;
@@ -15,7 +14,6 @@ class QGroupBox;
 class QLabel;
 class QMenu;
 class QPushButton;
-class QImage;
 class TGroupNameEdit;
 class TSpinEdit;
 class TUpdownNumberEdit;

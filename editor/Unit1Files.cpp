@@ -23,6 +23,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <vector>
+
 void TForm1::fillStyleList()
 {
     // One model reset instead of one insertion per style: a full set has 65535 of them.

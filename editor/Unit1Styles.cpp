@@ -2,8 +2,8 @@
 // and the rules that enable "U" and Save.
 #include "editor/Unit1.h"
 
-#include "editor/GroupNameEdit.h"
 #include "editor/FieldMap.h"
+#include "editor/GroupNameEdit.h"
 #include "labeldata/Cp932.h"
 #include "labeldata/Names.h"
 #include "labeldata/StyleFields.h"

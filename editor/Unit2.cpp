@@ -2,11 +2,11 @@
 
 #include "editor/WindowFont.h"
 
+#include <QFrame>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
-#include <QFrame>
 
 TAboutBox* AboutBox = nullptr;
 

@@ -4,6 +4,7 @@
 #include "toolkit/Types.h"
 
 #include <QString>
+
 #include <cstdint>
 
 // The display settings of a number edit that its text conversions depend on.

@@ -2,7 +2,6 @@
 
 #include <QChildEvent>
 #include <QPushButton>
-#include <QStyle>
 
 TInnerUpdown::TInnerUpdown(TUpdownNumberEdit* edit)
     : TUpDown(edit)

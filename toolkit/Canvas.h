@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QImage>
+
 #include <cstdint>
 
 enum TPenStyle : unsigned char { psSolid = 0, psDot = 1 };

@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
-#include <locale.h>
 #include <string>
+#include <locale.h>
 
 namespace {
 

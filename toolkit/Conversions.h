@@ -3,6 +3,7 @@
 #include "toolkit/Types.h"
 
 #include <QString>
+
 #include <cstdint>
 
 // General float text: 15 significant digits, no trailing fraction zeros, plain form for

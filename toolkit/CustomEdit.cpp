@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QRegularExpression>
+
 #include <algorithm>
 #include <memory>
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+
 #include <stdexcept>
 
 // A number text that cannot be converted; what() is the UTF-8 message the user sees.

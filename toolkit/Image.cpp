@@ -3,8 +3,8 @@
 #include "toolkit/Accessible.h"
 #include "toolkit/Application.h"
 
-#include <QPaintEvent>
 #include <QPainter>
+#include <QPaintEvent>
 #include <QResizeEvent>
 
 TImage::TImage(QWidget* parent)

@@ -4,7 +4,6 @@
 #include "toolkit/Errors.h"
 #include "toolkit/UpDown.h"
 
-#include <limits>
 
 TSpinEdit::TSpinEdit(QWidget* parent)
     : TCustomEdit(parent)

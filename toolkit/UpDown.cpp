@@ -4,8 +4,8 @@
 
 #include <QApplication>
 #include <QEvent>
-#include <QStyle>
 #include <QLineEdit>
+#include <QStyle>
 #include <QToolButton>
 
 #include <algorithm>

@@ -1,19 +1,17 @@
 // The About box and the Help menu's contents command.
-#include "EditorTestSupport.h"
-
 #include "editor/Unit2.h"
 #include "toolkit/Application.h"
 #include "toolkit/Help.h"
+#include "EditorTestSupport.h"
+
+#include <gtest/gtest.h>
 
 #include <QAction>
-#include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QSet>
-
-#include <gtest/gtest.h>
 
 TEST(AboutBox, ShowsProductVersionAndIconInItsPlaces)
 {

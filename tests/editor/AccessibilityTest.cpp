@@ -1,16 +1,16 @@
-#include "EditorTestSupport.h"
-
 #include "editor/GroupNameEdit.h"
 #include "numberedit/UpdownNumberEdit.h"
 #include "toolkit/Image.h"
 #include "toolkit/SpinEdit.h"
 #include "toolkit/UpDown.h"
+#include "EditorTestSupport.h"
+
+#include <gtest/gtest.h>
 
 #include <QAccessible>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,11 +1,11 @@
 // What the desktop sees of the editor: its command line and the installed MIME type.
+#include <gtest/gtest.h>
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,13 +1,13 @@
 // The built editor in a real X server: the window's client size and the default preview,
 // read from a screenshot, a file named on the command line, and files dropped with a real pointer.
+#include <gtest/gtest.h>
+
 #include <QDir>
 #include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QUrl>
-
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,20 +1,18 @@
 // The File menu's commands: new, open, save, save as, and a whole editing session.
-#include "EditorTestSupport.h"
-
 #include "editor/GroupNameEdit.h"
 #include "labeldata/Cp932.h"
 #include "numberedit/UpdownNumberEdit.h"
 #include "toolkit/Application.h"
 #include "toolkit/SpinEdit.h"
+#include "EditorTestSupport.h"
+
+#include <gtest/gtest.h>
 
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
-#include <QKeyEvent>
-#include <QTest>
 #include <QPushButton>
-
-#include <gtest/gtest.h>
+#include <QTest>
 
 namespace {
 

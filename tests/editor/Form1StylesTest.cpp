@@ -1,11 +1,12 @@
 // Selecting, adding, updating and deleting styles, the spacing button and the group-name box.
-#include "EditorTestSupport.h"
-
 #include "editor/GroupNameEdit.h"
 #include "labeldata/Cp932.h"
 #include "numberedit/UpdownNumberEdit.h"
 #include "toolkit/Image.h"
 #include "toolkit/SpinEdit.h"
+#include "EditorTestSupport.h"
+
+#include <gtest/gtest.h>
 
 #include <QAction>
 #include <QClipboard>
@@ -14,8 +15,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "EditorTestSupport.h"
-
-#include "ChildProcess.h"
 #include "editor/Preview.h"
 #include "toolkit/Image.h"
+#include "ChildProcess.h"
+#include "EditorTestSupport.h"
+
+#include <gtest/gtest.h>
 
 #include <QTest>
-#include <gtest/gtest.h>
 
 // At a pixel ratio of 2 the preview is drawn by its own rules on the surface's device pixels,
 // and shown without scaling: every line stays one device pixel wide.

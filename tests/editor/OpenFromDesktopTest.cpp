@@ -1,11 +1,12 @@
 // Files that come from the desktop: the one named on the command line and one dropped on the window
 // (which drops the window takes is tested with a real pointer in EndToEndTest).
-#include "EditorTestSupport.h"
-
 #include "editor/GroupNameEdit.h"
 #include "toolkit/Application.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/Image.h"
+#include "EditorTestSupport.h"
+
+#include <gtest/gtest.h>
 
 #include <QAction>
 #include <QDir>
@@ -14,8 +15,6 @@
 #include <QPushButton>
 #include <QUrl>
 #include <QWindow>
-
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,7 +1,4 @@
 // The File menu's test sheet commands: PDF export and test printing of the values in the fields.
-#include "EditorTestSupport.h"
-#include "PdfProbe.h"
-
 #include "editor/GroupNameEdit.h"
 #include "editor/TestPrint.h"
 #include "numberedit/UpdownNumberEdit.h"
@@ -9,6 +6,10 @@
 #include "sheet/PdfExport.h"
 #include "toolkit/Application.h"
 #include "toolkit/SpinEdit.h"
+#include "EditorTestSupport.h"
+#include "PdfProbe.h"
+
+#include <gtest/gtest.h>
 
 #include <QAction>
 #include <QCheckBox>
@@ -16,8 +17,6 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QSettings>
-
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,15 +1,14 @@
 // The question about unsaved work before Exit, the close box, New and Open.
-#include "EditorTestSupport.h"
-
 #include "editor/GroupNameEdit.h"
 #include "numberedit/UpdownNumberEdit.h"
+#include "EditorTestSupport.h"
+
+#include <gtest/gtest.h>
 
 #include <QAction>
 #include <QDir>
 #include <QPushButton>
 #include <QWindow>
-
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,16 +1,17 @@
-#include "EditorTestSupport.h"
-
-#include "ModalCatcher.h"
 #include "editor/UserGuide.h"
+
 #include "toolkit/Application.h"
 #include "toolkit/Help.h"
+#include "EditorTestSupport.h"
+#include "ModalCatcher.h"
 
-#include <QCoreApplication>
+#include <gtest/gtest.h>
+
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QMenu>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace {
 

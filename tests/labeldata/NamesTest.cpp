@@ -1,6 +1,7 @@
 // Names between the window's text and the code page 932 bytes of the set.
-#include "labeldata/Cp932.h"
 #include "labeldata/Names.h"
+
+#include "labeldata/Cp932.h"
 
 #include <gtest/gtest.h>
 

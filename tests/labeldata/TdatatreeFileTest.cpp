@@ -1,18 +1,18 @@
 #include "labeldata/FileError.h"
 #include "labeldata/Tdatatree.h"
 
+#include <gtest/gtest.h>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <csignal>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <thread>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {

@@ -1,7 +1,6 @@
 #include "numberedit/NumberEdit.h"
 #include "toolkit/Application.h"
 #include "toolkit/Errors.h"
-
 #include "ModalCatcher.h"
 #include "Separators.h"
 

@@ -1,6 +1,6 @@
 #include "numberedit/NumberText.h"
-#include "toolkit/Errors.h"
 
+#include "toolkit/Errors.h"
 #include "Separators.h"
 
 #include <gtest/gtest.h>

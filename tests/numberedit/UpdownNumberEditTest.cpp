@@ -1,5 +1,8 @@
 #include "numberedit/UpdownNumberEdit.h"
+
 #include "Separators.h"
+
+#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QGroupBox>
@@ -9,9 +12,7 @@
 #include <QStyle>
 #include <QTest>
 #include <QToolButton>
-#include <gtest/gtest.h>
 
-#include <memory>
 #include <vector>
 
 namespace {

@@ -1,9 +1,9 @@
 #include "sheet/Calibration.h"
 
+#include <gtest/gtest.h>
+
 #include <QSettings>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 TEST(Calibration, KeptPerPrinterNameInTheUsersSettingsFile)
 {

@@ -1,14 +1,13 @@
 // Test sheets read back from their PDFs: page sizes, the places of lines, refusals and writing.
-#include "PdfProbe.h"
-
 #include "labeldata/FileError.h"
 #include "sheet/PdfExport.h"
+#include "PdfProbe.h"
+
+#include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 namespace {
 

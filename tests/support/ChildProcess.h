@@ -1,10 +1,11 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QCoreApplication>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
-#include <gtest/gtest.h>
 
 #include <initializer_list>
 #include <utility>

@@ -4,6 +4,7 @@
 #include "toolkit/Canvas.h"
 
 #include <QPainter>
+
 #include <algorithm>
 
 void DrawPreviewInOrder(QImage& surface, const PreviewInput& input)

@@ -1,4 +1,5 @@
 #include "toolkit/Canvas.h"
+
 #include "toolkit/Image.h"
 
 #include <gtest/gtest.h>

@@ -1,15 +1,15 @@
 #include "toolkit/Conversions.h"
+
 #include "toolkit/Errors.h"
 #include "toolkit/NumberFormat.h"
-
 #include "Separators.h"
 
 #include <gtest/gtest.h>
 
 #include <clocale>
 #include <limits>
-#include <string>
 #include <optional>
+#include <string>
 
 namespace {
 

@@ -1,5 +1,8 @@
 #include "toolkit/Dialogs.h"
+
 #include "ModalCatcher.h"
+
+#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QFile>
@@ -9,7 +12,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include <functional>
 #include <optional>

@@ -1,11 +1,13 @@
-#include "toolkit/Application.h"
 #include "toolkit/Help.h"
+
+#include "toolkit/Application.h"
 #include "ModalCatcher.h"
+
+#include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 TEST(Help, ShowsTheHelpFileOrElseTheGuideAndNamesAMissingOrUnopenableOne)
 {
@@ -50,7 +52,6 @@ TEST(Help, ShowsTheHelpFileOrElseTheGuideAndNamesAMissingOrUnopenableOne)
         setApplicationGuide(row.guide);
         ModalCatcher catcher;
         ShowHelpContents();
-        CloseHelp();
         if (row.opened.isEmpty()) {
             EXPECT_TRUE(opened.isEmpty());
         } else {

@@ -1,10 +1,12 @@
 #include "toolkit/SpinEdit.h"
+
 #include "toolkit/UpDown.h"
+
+#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QTest>
 #include <QToolButton>
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,9 +1,11 @@
 #include "toolkit/UpDown.h"
+
 #include "ModalCatcher.h"
+
+#include <gtest/gtest.h>
 
 #include <QTest>
 #include <QToolButton>
-#include <gtest/gtest.h>
 
 #include <stdexcept>
 

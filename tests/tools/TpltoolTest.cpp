@@ -1,11 +1,11 @@
 #include "labeldata/Tdatatree.h"
 
+#include <gtest/gtest.h>
+
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 #include <cmath>
 

@@ -1,13 +1,12 @@
 // tpltool: inspect, check and create label template files from scripts.
-#include "TemplateCheck.h"
-#include "TemplateJson.h"
-
 #include "labeldata/Cp932.h"
 #include "labeldata/FileError.h"
 #include "labeldata/SheetFit.h"
-#include "labeldata/TemplateFormat.h"
 #include "labeldata/Tdatatree.h"
+#include "labeldata/TemplateFormat.h"
 #include "sheet/PdfExport.h"
+#include "TemplateCheck.h"
+#include "TemplateJson.h"
 
 #include <QFile>
 #include <QGuiApplication>
