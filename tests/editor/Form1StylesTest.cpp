@@ -361,3 +361,20 @@ TEST(Form1Styles, GroupNameBoxHoldsFourteenCodePageBytes)
         EXPECT_TRUE(form->S1->isEnabled());
     }
 }
+
+// A name read from a damaged file may show a character the code page lacks; it still counts as
+// the one byte it is stored as, so pasting and typing stop at the same 14 bytes.
+TEST(Form1Styles, GroupNameBoxLimitHoldsOverACharacterTheCodePageLacks)
+{
+    auto form = newWindow();
+    form->show();
+    form->Edit11->setFocus();
+    form->Edit11->SetText(QStringLiteral("AB\uFFFDC"));
+    form->Edit11->setCursorPosition(4);
+    QGuiApplication::clipboard()->setText(QStringLiteral("あいうえおかきく"));
+    QKeyEvent paste(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier);
+    QApplication::sendEvent(form->Edit11, &paste);
+    EXPECT_EQ(form->Edit11->Text(), QStringLiteral("AB\uFFFDCあいうえお"));
+    typeText(form->Edit11, QStringLiteral("D"));
+    EXPECT_EQ(form->Edit11->Text(), QStringLiteral("AB\uFFFDCあいうえお"));
+}
