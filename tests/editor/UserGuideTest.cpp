@@ -17,7 +17,7 @@ namespace {
 
 QString sourceGuide()
 {
-    return QDir(QStringLiteral(TESSEL_SOURCE_DIR_FALLBACK)).filePath(QStringLiteral("docs/guide/index.html"));
+    return QDir(QStringLiteral(TESSEL_SOURCE_DIR)).filePath(QStringLiteral("docs/guide/index.html"));
 }
 
 } // namespace
