@@ -11,8 +11,7 @@ namespace {
 
 QString sourceDir()
 {
-    const QString fromEnv = qEnvironmentVariable("TESSEL_SOURCE_DIR");
-    return fromEnv.isEmpty() ? QStringLiteral(TESSEL_SOURCE_DIR_FALLBACK) : fromEnv;
+    return QStringLiteral(TESSEL_SOURCE_DIR);
 }
 
 struct Ran {
