@@ -3,6 +3,8 @@
 #include <QMainWindow>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 class QAction;
 class QCloseEvent;
@@ -188,4 +190,6 @@ private:
     bool unsavedSetChanges = false;
     // Exit has asked already; the close it starts must not ask again.
     bool exitAsked = false;
+    // The group name as Open found it, kept while the box shows what it decodes to.
+    std::string groupNameRead;
 };

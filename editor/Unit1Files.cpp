@@ -23,6 +23,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <utility>
 #include <vector>
 
 void TForm1::fillStyleList()
@@ -143,6 +144,7 @@ void TForm1::FileOpen1Accept(const QString& fileName)
         break;
     }
     setCaptionForFile(Datatree->FileName);
+    groupNameRead = Datatree->GroupName;
     Edit11->setText(cp932::visibleText(Datatree->GroupName));
     fillStyleList();
     if (ComboBox1->count() > 0) {
@@ -182,12 +184,19 @@ void TForm1::FileSaveAs1Execute()
 
 void TForm1::FileSaveAs1Accept(const QString& fileName)
 {
-    Datatree->FileName = fileName;
+    QString target = fileName;
     // Any "." in the name part counts as an extension, a trailing one included.
     if (!QFileInfo(fileName).fileName().contains(QLatin1Char('.')))
-        Datatree->FileName += QStringLiteral(".tpl");
+        target += QStringLiteral(".tpl");
+    // A refused write must not become the target of the next Save behind the caption's back.
+    const QString previous = std::exchange(Datatree->FileName, target);
+    try {
+        withFileMessages([this] { Datatree->Save(); });
+    } catch (...) {
+        Datatree->FileName = previous;
+        throw;
+    }
     fileNameTrusted = true;
-    withFileMessages([this] { Datatree->Save(); });
     unsavedSetChanges = false;
     setCaptionForFile(Datatree->FileName);
     S1->setEnabled(false);

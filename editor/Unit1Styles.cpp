@@ -147,7 +147,7 @@ void TForm1::Button2Click()
 
 void TForm1::Edit11Change()
 {
-    Datatree->GroupName = labeldata::makeGroupName(Edit11->Text());
+    Datatree->GroupName = labeldata::makeGroupName(Edit11->Text(), groupNameRead);
     markSetChanged();
     S1->setEnabled(true);
 }

@@ -20,12 +20,36 @@ QString decode(const char* data, size_t size, bool* ok)
     return text;
 }
 
+bool isTrailByte(unsigned char b)
+{
+    return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+}
+
+// The converter shows a byte it cannot map as U+001A, which looks like nothing and is also what
+// a real control code could give; such names go character by character, each failure one U+FFFD.
+QString decodeShowingFailures(std::string_view bytes)
+{
+    bool ok = false;
+    QString text = decode(bytes.data(), bytes.size(), &ok);
+    if (ok)
+        return text;
+    text.clear();
+    for (size_t i = 0; i < bytes.size();) {
+        size_t width = 1;
+        if (isLeadByte(uint8_t(bytes[i])) && i + 1 < bytes.size() && isTrailByte(uint8_t(bytes[i + 1])))
+            width = 2;
+        const QString one = decode(bytes.data() + i, width, &ok);
+        text += ok && !one.isEmpty() ? one : QString(QChar(QChar::ReplacementCharacter));
+        i += width;
+    }
+    return text;
+}
+
 } // namespace
 
 QString visibleText(std::string_view bytes)
 {
-    const size_t end = bytes.find('\0');
-    return decode(bytes.data(), end == std::string_view::npos ? bytes.size() : end, nullptr);
+    return decodeShowingFailures(bytes.substr(0, bytes.find('\0')));
 }
 
 std::optional<std::string> encode(const QString& text)
@@ -114,6 +138,9 @@ QStringList visibleTexts(const std::vector<std::string_view>& names)
     } else {
         QStringDecoder d = decoder();
         texts = QString(d.decode(joined)).split(QChar(0));
+        // Bytes that are no character show as visibleText shows them, name by name.
+        if (d.hasError())
+            texts.clear();
     }
     if (names.empty())
         texts.clear();

@@ -18,7 +18,8 @@ namespace cp932 {
 QStringDecoder decoder();
 QStringEncoder encoder();
 
-// The bytes before the first zero byte, decoded; the rest of a name never shows.
+// The bytes before the first zero byte, decoded; the rest of a name never shows. Bytes that are
+// no character each show as U+FFFD.
 QString visibleText(std::string_view bytes);
 // The visible texts of many names at once, each exactly as visibleText gives it, in one pass
 // through the converter instead of one per name.

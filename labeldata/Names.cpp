@@ -17,4 +17,12 @@ std::string makeGroupName(const QString& text)
     return cp932::encodeLenient(text) + '\0';
 }
 
+std::string makeGroupName(const QString& text, std::string_view readBytes)
+{
+    const std::string_view visible = readBytes.substr(0, readBytes.find('\0'));
+    if (text != cp932::visibleText(visible))
+        return makeGroupName(text);
+    return std::string(visible) + '\0';
+}
+
 } // namespace labeldata

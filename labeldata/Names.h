@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <string>
+#include <string_view>
 
 // How the editor (and anything that makes names the way it does) turns typed text into the
 // bytes of a style's or a set's name.
@@ -20,5 +21,9 @@ inline constexpr int GroupNameMaxBytes = 14;
 std::string makeStyleName(const QString& text);
 // A set's GroupName from the typed text: its bytes and one zero byte.
 std::string makeGroupName(const QString& text);
+// The same, except that while the text is exactly what the group name read from a file decodes
+// to, its bytes are kept: the user has not touched them, and bytes that are no character, or that
+// two codes share, would not encode back the same.
+std::string makeGroupName(const QString& text, std::string_view readBytes);
 
 } // namespace labeldata

@@ -3,14 +3,21 @@
 #include "labeldata/FileError.h"
 #include "labeldata/StyleFields.h"
 
+#include <QDir>
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -261,29 +268,122 @@ std::string Tdatatree::SaveImage() const
     return image;
 }
 
+namespace {
+
+// A save writes into a hidden file beside the target whose name is the target's with this after
+// it and six random letters; a user who finds one left by a killed save can tell what it was.
+constexpr QLatin1StringView TemporaryInfix(".saving-");
+constexpr int TemporaryLetters = 6;
+
+QString systemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// The file a save replaces: through a symbolic link to the file it names, as an editor should.
+QString replacedFile(const QString& fileName)
+{
+    const QFileInfo info(fileName);
+    if (info.exists())
+        return info.canonicalFilePath();
+    return info.isSymLink() ? info.symLinkTarget() : info.absoluteFilePath();
+}
+
+bool isTemporaryOf(const QString& entry, const QString& prefix)
+{
+    if (!entry.startsWith(prefix) || entry.size() != prefix.size() + TemporaryLetters)
+        return false;
+    return std::all_of(entry.begin() + prefix.size(), entry.end(),
+                       [](QChar c) { return c.isLetterOrNumber() && c.unicode() < 128; });
+}
+
+// Each save holds a lock on its temporary until it is renamed, so one that can be locked is left
+// from a save that was killed; the lock dies with the process.
+void removeStaleTemporaries(const QString& folder, const QString& prefix)
+{
+    const QStringList entries = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& entry : entries) {
+        if (!isTemporaryOf(entry, prefix))
+            continue;
+        const QByteArray path = QFile::encodeName(folder + QLatin1Char('/') + entry);
+        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        if (fd < 0)
+            continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlink(path.constData());
+        ::close(fd);
+    }
+}
+
+} // namespace
+
 void Tdatatree::Save() const
 {
     if (LabelList.size() > MaxStyles)
         throw labeldata::FileError::tooManyStyles(FileName, LabelList.size(), MaxStyles);
-    const std::string image = SaveImage();
+    if (FileName.isEmpty())
+        throw labeldata::FileError(labeldata::FileError::Operation::Create, FileName, systemReason(ENOENT));
 
     // The new content goes to a temporary file beside the target and replaces it only when
-    // complete, so a failed save never destroys the old file; its permissions are kept.
-    QSaveFile file(FileName);
-    // Unbuffered: a buffered write that fails part way (disk full) is reported as complete and
-    // the commit would then replace the file with a truncated one.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw labeldata::FileError(labeldata::FileError::Operation::Create, FileName, file.errorString());
-    errno = 0;
-    const qint64 written = file.write(image.data(), qint64(image.size()));
-    if (written != qint64(image.size())) {
-        const int error = errno;
-        const QString reason = file.error() != QFileDevice::NoError || error == 0
-            ? file.errorString()
-            : QString::fromLocal8Bit(std::strerror(error));
-        file.cancelWriting();
-        throw labeldata::FileError(labeldata::FileError::Operation::Write, FileName, reason);
+    // complete, so a failed or killed save never destroys the old file; its permissions are kept.
+    const QString target = replacedFile(FileName);
+    const QByteArray targetPath = QFile::encodeName(target);
+    struct stat existing {};
+    const bool exists = ::stat(targetPath.constData(), &existing) == 0;
+    if (exists && S_ISDIR(existing.st_mode))
+        throw labeldata::FileError(labeldata::FileError::Operation::Create, FileName, systemReason(EISDIR));
+    // Renaming would replace a file the user may not write; refuse it as writing into it would.
+    if (exists && ::access(targetPath.constData(), W_OK) != 0)
+        throw labeldata::FileError(labeldata::FileError::Operation::Create, FileName, systemReason(errno));
+
+    const QFileInfo targetInfo(target);
+    const QString folder = targetInfo.absolutePath();
+    const QString prefix = QLatin1Char('.') + targetInfo.fileName() + TemporaryInfix;
+    static constexpr char Letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QByteArray temporary;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        QString name = prefix;
+        for (int i = 0; i < TemporaryLetters; ++i)
+            name += QLatin1Char(Letters[QRandomGenerator::global()->bounded(int(sizeof Letters - 1))]);
+        temporary = QFile::encodeName(folder + QLatin1Char('/') + name);
+        // A new file gets the usual permissions; a replaced one its own, before any byte is in.
+        fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, exists ? 0600 : 0666);
+        if (fd < 0 && errno != EEXIST)
+            throw labeldata::FileError(labeldata::FileError::Operation::Create, FileName, systemReason(errno));
     }
-    if (!file.commit())
-        throw labeldata::FileError(labeldata::FileError::Operation::Write, FileName, file.errorString());
+    if (fd < 0)
+        throw labeldata::FileError(labeldata::FileError::Operation::Create, FileName, systemReason(EEXIST));
+    (void)::flock(fd, LOCK_EX | LOCK_NB);
+    auto discard = [&] {
+        ::unlink(temporary.constData());
+        ::close(fd);
+    };
+    auto fail = [&](int error) {
+        discard();
+        return labeldata::FileError(labeldata::FileError::Operation::Write, FileName, systemReason(error));
+    };
+    if (exists && ::fchmod(fd, existing.st_mode & 07777) != 0)
+        throw fail(errno);
+    std::string image;
+    try {
+        image = SaveImage();
+    } catch (...) {
+        discard();
+        throw;
+    }
+
+    for (size_t done = 0; done < image.size();) {
+        const ssize_t wrote = ::write(fd, image.data() + done, image.size() - done);
+        if (wrote < 0 && errno == EINTR)
+            continue;
+        if (wrote <= 0)
+            throw fail(wrote < 0 ? errno : ENOSPC);
+        done += size_t(wrote);
+    }
+    // The lock is held through the rename: closing first would let a cleanup take the file.
+    if (::rename(temporary.constData(), targetPath.constData()) != 0)
+        throw fail(errno);
+    ::close(fd);
+    removeStaleTemporaries(folder, prefix);
 }

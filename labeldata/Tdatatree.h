@@ -45,7 +45,9 @@ public:
     LoadResult LoadImage(std::string_view image);
 
     // Replaces FileName with the whole set. Throws labeldata::FileError on failure, leaving an
-    // existing file as it was.
+    // existing file as it was. The content goes first to a hidden file beside it,
+    // ".NAME.saving-XXXXXX", renamed over it when complete; a save killed half way leaves the
+    // old file whole and such a file behind, which the next save of the same file removes.
     void Save() const;
     // The file content Save writes: 47 + 75n bytes.
     std::string SaveImage() const;

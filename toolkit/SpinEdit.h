@@ -8,8 +8,8 @@ class TUpDown;
 
 // Integer field with its own arrows. Its value is the integer in the text, or MinValue when
 // the text holds no integer. Typing is not limited; the limits apply when a value is set, on an
-// arrow step and when the field loses the focus. OnChange runs on every text change, an empty
-// text included.
+// arrow step and when the field loses the focus, which also replaces a text that is no integer
+// by the value it reads as. OnChange runs on every text change, an empty text included.
 class TSpinEdit : public TCustomEdit
 {
     Q_OBJECT
@@ -41,6 +41,8 @@ protected:
 
 private:
     int32_t Bounded(int64_t value) const;
+    // The sign of a text that is an integer but too long for 64 bits; 0 for any other text.
+    static int overlongIntegerSign(const QString& text);
     void Step(bool up);
     void UpdateLayout();
 

@@ -250,20 +250,31 @@ TEST_F(FilesTest, DialogsStartWithTheNameTheyReturnedLast)
     EXPECT_EQ(QFileInfo(answers.dialogStartNames[3]).fileName(), QStringLiteral("first.tpl"));
 }
 
-TEST_F(FilesTest, SaveToAFileThatCannotBeCreatedReportsIt)
+TEST_F(FilesTest, ASaveAsThatFailsLeavesTheSaveTargetAsItWas)
 {
     auto form = newWindow();
     form->Edit11->setText(QStringLiteral("G"));
-    const QString target = path("no-such-dir/x.tpl");
     ModalAnswers answers;
+    answers.file(path("good.tpl"));
+    form->SaveAs1->trigger();
+    ASSERT_EQ(readFile(path("good.tpl")).size(), 47u);
+    const QString title = form->windowTitle();
+
+    form->Edit11->setText(QStringLiteral("CHANGED"));
+    const QString target = path("no-such-dir/x.tpl");
     answers.message();
     // The dialog cannot pick a file in a folder that does not exist; accept the name directly.
     runGuarded([&] { form->FileSaveAs1Accept(target); });
     ASSERT_EQ(answers.messages.size(), 1u);
     EXPECT_TRUE(answers.messages[0].contains(QStringLiteral("x.tpl"))) << answers.messages[0].toStdString();
-    EXPECT_EQ(form->Datatree->FileName, target);
-    EXPECT_EQ(form->windowTitle(), kCaption);
+    EXPECT_EQ(form->Datatree->FileName, path("good.tpl"));
+    EXPECT_EQ(form->windowTitle(), title);
     EXPECT_TRUE(form->S1->isEnabled());
+
+    // Caption, target and Save agree: Save writes the file the caption names, without a dialog.
+    form->S1->trigger();
+    EXPECT_EQ(answers.pending(), 0u);
+    EXPECT_EQ(cp932::visibleText(readFile(path("good.tpl")).substr(30, 16)), QStringLiteral("CHANGED"));
 }
 
 TEST_F(FilesTest, AWholeSessionChangesExactlyTheEditedWord)

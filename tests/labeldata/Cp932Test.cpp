@@ -12,6 +12,11 @@ TEST(Cp932, VisibleTextEndsAtTheFirstZeroByte)
         {"\x83\x89\x83\x78\x83\x8B", QString::fromUtf8("ラベル")},
         {std::string("\x82\xA0\0\x82\xA2", 5), QString::fromUtf8("あ")},
         {"\xB1\xB2", QString::fromUtf8("ｱｲ")}, // half-width katakana are single bytes
+        // Bytes that are no character show as such, each in its place, never as a control code.
+        {"A\x80" "B\xFF", QString::fromUtf8("A\uFFFDB\uFFFD")},
+        {"\x81\x20" "C", QString::fromUtf8("\uFFFD C")},
+        {"\x85\x40\x82\xA0", QString::fromUtf8("\uFFFDあ")},
+        {std::string("end\x83\0", 5), QString::fromUtf8("end\uFFFD")},
     };
     for (const Row& r : rows)
         EXPECT_EQ(cp932::visibleText(r.bytes), r.text) << r.bytes;

@@ -202,7 +202,7 @@ TEST(TdatatreeFile, SaveThatRunsOutOfSpaceKeepsTheOldFile)
 
     EXPECT_NE(what.find(path.toStdString()), std::string::npos) << what;
     EXPECT_EQ(contents(path), "old content");
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"full.tpl"}); // no leftovers
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"full.tpl"}); // no leftovers
 }
 
 TEST(TdatatreeFile, SaveKeepsThePermissionsOfAnExistingFile)

@@ -45,8 +45,13 @@ TEST(SpinEdit, ValueIsTheTypedIntegerAndLimitsApplyOnlyWhenSetOrLeft)
         {"-5", -5, "1"},
         {"99999999999", 1, "1000"},
         {"-99999999999", 1, "1"},
-        {"", 1, ""},
-        {"-", 1, "-"},
+        // Beyond 64 bits still beyond the limit; a text that is no integer shows what it reads as.
+        {"99999999999999999999", 1, "1000"},
+        {"-99999999999999999999", 1, "1"},
+        {"12,5", 1, "1"},
+        {"1e400", 1, "1"},
+        {"", 1, "1"},
+        {"-", 1, "1"},
     };
     for (const auto& row : typed) {
         SCOPED_TRACE(row.text);
