@@ -2,10 +2,12 @@
 
 #include "numberedit/AccessibleNumberEdit.h"
 #include "toolkit/Conversions.h"
+#include "toolkit/Errors.h"
 #include "toolkit/NumberFormat.h"
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 
 namespace {
 
@@ -312,10 +314,19 @@ void TNumberEdit::DoExit()
 {
     FormattingGuard guard(FFormatting);
     QString current = text();
-    FValue = ParseText(current);
+    // A text that is no number ('5-3') is still reported, but the field then shows the value it
+    // holds: after leaving, what it shows and what it holds never differ.
+    std::exception_ptr refused;
+    try {
+        FValue = ParseText(current);
+    } catch (const EConvertError&) {
+        refused = std::current_exception();
+    }
     SetText(FormatValue());
     SetModified(FTyped);
     TCustomEdit::DoExit();
+    if (refused)
+        std::rethrow_exception(refused);
 }
 
 bool TNumberEdit::IsValidKey(QChar Key) const

@@ -153,6 +153,32 @@ TEST_F(FilesTest, OpenShowsTheFirstStyle)
     EXPECT_FALSE(form->S1->isEnabled());
 }
 
+TEST_F(FilesTest, NameBytesThatAreNoCharacterShowAsSuchAndStayUntouched)
+{
+    // Group: A, a byte the code page does not map, a character two codes share; style: B, 0xFF.
+    std::string bytes = workedExampleBytes();
+    bytes.replace(30, 5, std::string("A\x80\xED\x40\0", 5));
+    bytes.replace(47, 3, std::string("B\xFF\0", 3));
+    bytes.replace(102, 3, std::string("B\xFF\0", 3)); // the record's copy of the name
+    writeFile(path("odd.tpl"), bytes);
+    auto form = newWindow();
+    ModalAnswers answers;
+    answers.file(path("odd.tpl"));
+    form->Open1->trigger();
+    ASSERT_EQ(answers.pending(), 0u);
+    EXPECT_EQ(form->Edit11->Text(), QStringLiteral(u"A\uFFFD\u7E8A"));
+    EXPECT_EQ(form->ComboBox1->itemText(0), QStringLiteral(u"B\uFFFD"));
+
+    form->FileSave1Execute();
+    EXPECT_EQ(readFile(path("odd.tpl")), bytes);
+
+    // Once the user changes the name it is the text's own; changed back, the bytes return.
+    form->Edit11->setText(QStringLiteral(u"A\uFFFD\u7E8AC"));
+    EXPECT_EQ(form->Datatree->GroupName, std::string("A?\xFA\x5C" "C\0", 6));
+    form->Edit11->setText(QStringLiteral(u"A\uFFFD\u7E8A"));
+    EXPECT_EQ(form->Datatree->GroupName, std::string("A\x80\xED\x40\0", 5));
+}
+
 TEST_F(FilesTest, OpeningAnEmptyTemplateKeepsTheFields)
 {
     std::string empty(47, '\0');

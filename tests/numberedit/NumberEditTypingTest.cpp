@@ -105,6 +105,30 @@ TEST(NumberEditTyping, ValueFollowsTheTextRoundedAndClampedWhileTheTextKeepsWhat
     }
 }
 
+TEST(NumberEditTyping, LeavingATextThatIsNoNumberReportsItAndShowsTheValueHeld)
+{
+    Separators sep(u'.', u',');
+    // A digit or separator typed in front of a sign passes the filter but reads as no number.
+    const struct { const char* before; const char* typedAtFront; const char* shownAfterLeaving; long double value; } rows[] = {
+        {"+14.00", "4", "14.00", 14},
+        {"-5", ".", "0.00", 0},
+    };
+    for (const auto& row : rows) {
+        Window window;
+        makeLengthField(*window.Field);
+        ModalCatcher catcher;
+        window.enter();
+        window.prepare(QString::fromLatin1(row.before), 0);
+        window.type(QString::fromLatin1(row.typedAtFront));
+        window.reactivate();
+        window.leave();
+        EXPECT_EQ(window.Field->Text(), QString::fromLatin1(row.shownAfterLeaving)) << row.before;
+        EXPECT_EQ(window.Field->Value(), row.value) << row.before;
+        ASSERT_FALSE(catcher.Texts.isEmpty()) << row.before;
+        EXPECT_TRUE(catcher.Texts.back().endsWith(u"は浮動小数点数ではありません")) << row.before;
+    }
+}
+
 TEST(NumberEditTyping, EmptyTextAndLoneSignsGiveZeroWithoutOnChange)
 {
     Window window;

@@ -1,0 +1,500 @@
+// A seeded monkey: random real input to the window, with its invariants checked after every
+// event. Six rounds by default; TESSEL_MONKEY_SEED alone replays one round, and
+// TESSEL_MONKEY_SECONDS keeps starting new rounds until that time is up (scripts/monkey).
+// A failure prints the round's seed and its events.
+#include "EditorTestSupport.h"
+
+#include "editor/GroupNameEdit.h"
+#include "labeldata/Cp932.h"
+#include "numberedit/NumberText.h"
+#include "numberedit/UpdownNumberEdit.h"
+#include "toolkit/Application.h"
+#include "toolkit/Conversions.h"
+#include "toolkit/Errors.h"
+#include "toolkit/NumberFormat.h"
+#include "toolkit/SpinEdit.h"
+#include "toolkit/UpDown.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <deque>
+#include <exception>
+#include <iostream>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/common_interface_defs.h>
+#endif
+
+namespace {
+
+constexpr int EventsPerRound = 600;
+constexpr int BoundedRounds = 6; // some 15 s in the sanitizer build
+
+class Monkey;
+// The round that a crash or a sanitizer report prints, with its events, before the process ends.
+const Monkey* current = nullptr;
+void printCrashReport();
+
+std::string text(const QString& s)
+{
+    return s.toStdString();
+}
+
+// Texts a hostile user pastes or types.
+QString randomText(std::mt19937_64& rng)
+{
+    auto pick = [&](int n) { return int(rng() % uint64_t(n)); };
+    auto digits = [&](int n) {
+        QString s;
+        for (int i = 0; i < n; ++i)
+            s += QChar(u'0' + pick(10));
+        return s;
+    };
+    static const QStringList fixed = {
+        "", "1e400", "-1E-5", "2.5e+3", "5-3", "--1", "+-2", ".-5", "1+", "-", "+", ".", ",", "-.",
+        "12,5", "1,234.56", "1.234,56", ",,,", " 12 ", "\t1\n2", "ラベル", "１２３", "あいうえお",
+        "😀", "0x1F", "$FF", "NaN", "INF", "-0", "0.004", "9.995", "999.999", "1000.005", "0001",
+    };
+    switch (pick(4)) {
+    case 0:
+        return fixed[pick(int(fixed.size()))];
+    case 1:
+        return digits(1 + pick(30));
+    case 2:
+        return digits(pick(5)) + QChar(u'.') + digits(pick(8));
+    default: {
+        static const QString alphabet = QStringLiteral("0123456789.,-+eE $ｱ亜\x01");
+        QString s;
+        for (int i = pick(8); i > 0; --i)
+            s += alphabet[pick(int(alphabet.size()))];
+        return s;
+    }
+    }
+}
+
+class Monkey
+{
+public:
+    Monkey(uint64_t seed, const QString& folder) : seed(seed), rng(seed), answers(seed ^ 0x9E3779B97F4A7C15ull), folder(folder)
+    {
+        form = newWindow();
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        QTest::qWaitForWindowActive(form.get());
+        lengths = {form->UpdownNumberEdit1, form->UpdownNumberEdit2, form->UpdownNumberEdit3, form->UpdownNumberEdit4,
+                   form->UpdownNumberEdit5, form->UpdownNumberEdit6, form->UpdownNumberEdit7, form->UpdownNumberEdit8,
+                   form->UpdownNumberEdit9, form->UpdownNumberEdit10};
+        spins = {form->SpinEdit1, form->SpinEdit2};
+        dismisser.setInterval(2);
+        QObject::connect(&dismisser, &QTimer::timeout, [this] { answerModal(); });
+        dismisser.start();
+    }
+
+    ~Monkey()
+    {
+        dismisser.stop();
+        if (QWidget* popup = QApplication::activePopupWidget())
+            popup->close();
+    }
+
+    // Runs the round; an empty result means every invariant held after every event.
+    std::string run(int events)
+    {
+        for (int i = 0; i < events; ++i) {
+            event();
+            QCoreApplication::processEvents();
+            planned.clear();
+            if (const std::string broken = invariants(); !broken.empty())
+                return "after event " + std::to_string(i) + ": " + broken;
+        }
+        return {};
+    }
+
+    std::string report(const std::string& failure) const
+    {
+        std::string r = "monkey: seed " + std::to_string(seed) + " failed " + failure + "\n";
+        r += "replay: TESSEL_MONKEY_SEED=" + std::to_string(seed) + " (scripts/monkey 0 " + std::to_string(seed) + ")\n";
+        for (size_t i = 0; i < log.size(); ++i)
+            r += "  " + std::to_string(i) + " " + log[i] + "\n";
+        return r;
+    }
+
+    uint64_t seed;
+    std::vector<std::string> log;
+    std::map<QString, int> messages;
+
+private:
+    int pick(int n) { return int(rng() % uint64_t(n)); }
+    void note(const std::string& what) { log.push_back(what); }
+
+    QWidget* focused() const
+    {
+        QWidget* w = QApplication::focusWidget();
+        return w ? w : form.get();
+    }
+
+    std::vector<QWidget*> controls() const
+    {
+        std::vector<QWidget*> all(lengths.begin(), lengths.end());
+        all.insert(all.end(), spins.begin(), spins.end());
+        all.push_back(form->Edit11);
+        return all;
+    }
+
+    void event()
+    {
+        // A closed dialog can leave no window active on this platform; the user would click
+        // back into the window, which gives the focus back to the control that had it.
+        if (QApplication::activeWindow() != form.get())
+            QApplication::setActiveWindow(form.get());
+        const int kind = pick(100);
+        if (kind < 14) {
+            QWidget* w = controls()[size_t(pick(int(controls().size())))];
+            note("click into " + text(w->objectName()));
+            QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(5, w->height() / 2));
+        } else if (kind < 40) {
+            QString typed;
+            for (int n = 1 + pick(5); n > 0; --n)
+                typed += randomText(rng).left(1);
+            if (typed.isEmpty())
+                typed = QStringLiteral("7");
+            note("type '" + text(typed) + "' into " + text(focused()->objectName()));
+            for (QChar c : typed)
+                QTest::sendKeyEvent(QTest::Click, focused(), Qt::Key_unknown, QString(c), Qt::NoModifier);
+        } else if (kind < 55) {
+            static const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {
+                {Qt::Key_Backspace, {}}, {Qt::Key_Delete, {}},    {Qt::Key_Left, {}},
+                {Qt::Key_Right, {}},     {Qt::Key_Home, {}},      {Qt::Key_End, {}},
+                {Qt::Key_Up, {}},        {Qt::Key_Down, {}},      {Qt::Key_Return, {}},
+                {Qt::Key_Tab, {}},       {Qt::Key_Tab, Qt::ShiftModifier}, {Qt::Key_Escape, {}},
+                {Qt::Key_A, Qt::ControlModifier}, {Qt::Key_Z, Qt::ControlModifier}, {Qt::Key_X, Qt::ControlModifier},
+                {Qt::Key_C, Qt::ControlModifier}, {Qt::Key_Minus, {}}, {Qt::Key_Plus, {}},
+            };
+            const auto& [key, modifiers] = keys[pick(int(std::size(keys)))];
+            note("key " + text(QKeySequence(QKeyCombination(modifiers, key)).toString()) + " to " + text(focused()->objectName()));
+            QTest::keyClick(focused(), key, modifiers);
+        } else if (kind < 63) {
+            const QString pasted = randomText(rng);
+            const bool insertKey = pick(2);
+            note("paste '" + text(pasted) + "' with " + (insertKey ? "Shift+Insert" : "Ctrl+V") + " into " + text(focused()->objectName()));
+            QGuiApplication::clipboard()->setText(pasted);
+            if (insertKey)
+                QTest::keyClick(focused(), Qt::Key_Insert, Qt::ShiftModifier);
+            else
+                QTest::keyClick(focused(), Qt::Key_V, Qt::ControlModifier);
+        } else if (kind < 71) {
+            const bool up = pick(2);
+            TUpDown* arrows;
+            std::string owner;
+            if (pick(6) == 0) {
+                TSpinEdit* s = spins[size_t(pick(2))];
+                arrows = s->Arrows();
+                owner = text(s->objectName());
+            } else {
+                TUpdownNumberEdit* e = lengths[size_t(pick(10))];
+                arrows = e->Updown();
+                owner = text(e->objectName());
+            }
+            note(std::string("arrow ") + (up ? "up" : "down") + " of " + owner);
+            QTest::mouseClick(up ? arrows->upButton() : arrows->downButton(), Qt::LeftButton);
+        } else if (kind < 82) {
+            QPushButton* buttons[] = {form->Button3, form->Button4, form->Button1, form->Button2};
+            QPushButton* b = buttons[pick(4)];
+            if (b == form->Button3)
+                planInput();
+            note("click \"" + text(b->text()) + "\"");
+            QTest::mouseClick(b, Qt::LeftButton);
+        } else if (kind < 88) {
+            static const Qt::Key keys[] = {Qt::Key_Down, Qt::Key_Up, Qt::Key_Home, Qt::Key_End};
+            const Qt::Key key = keys[pick(4)];
+            note("style list key " + text(QKeySequence(key).toString()));
+            form->ComboBox1->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(form->ComboBox1, key);
+        } else if (kind < 91) {
+            note("Ctrl+N");
+            QTest::keyClick(focused(), Qt::Key_N, Qt::ControlModifier);
+        } else if (kind < 94) {
+            planOpen();
+            note("Ctrl+O, then " + plannedText);
+            QTest::keyClick(focused(), Qt::Key_O, Qt::ControlModifier);
+        } else if (kind < 96) {
+            planSave();
+            note("Ctrl+S, a dialog answered with " + plannedText);
+            QTest::keyClick(focused(), Qt::Key_S, Qt::ControlModifier);
+        } else if (kind < 98) {
+            planSave();
+            note("Save As, then " + plannedText);
+            form->SaveAs1->trigger();
+        } else {
+            // Any other item of the menus, ours or one added later, except the one that ends
+            // the program; whatever it opens is dismissed.
+            std::vector<QAction*> items;
+            for (QMenu* menu : {form->File1, form->Help1})
+                for (QAction* a : menu->actions())
+                    if (!a->isSeparator() && a->isEnabled() && a != form->Exit1 && !a->menu())
+                        items.push_back(a);
+            if (items.empty())
+                return;
+            QAction* a = items[size_t(pick(int(items.size())))];
+            note("menu item " + text(a->text()));
+            a->trigger();
+        }
+    }
+
+    // Answers are decided when the event is made, so that a replay meets the same ones.
+    enum class Kind { File, Input };
+    struct Answer {
+        Kind kind;
+        QString text; // file path or typed name; empty file path: cancel
+        bool confirm = true;
+    };
+    std::deque<Answer> planned;
+    std::string plannedText;
+
+    void planInput()
+    {
+        Answer a{Kind::Input, randomText(rng), pick(4) != 0};
+        plannedText = a.confirm ? "name '" + text(a.text) + "'" : "cancel";
+        planned.push_back(a);
+    }
+
+    void planOpen()
+    {
+        QStringList files = QDir(folder).entryList(QDir::Files);
+        files << "missing.tpl";
+        Answer a{Kind::File, pick(6) == 0 ? QString() : QDir(folder).filePath(files[pick(int(files.size()))])};
+        plannedText = a.text.isEmpty() ? "cancel" : "open " + text(QFileInfo(a.text).fileName());
+        planned.push_back(a);
+    }
+
+    void planSave()
+    {
+        static const QStringList names = {"a", "b.tpl", "c.txt", "sheet.", "example.tpl", "ラベル"};
+        Answer a{Kind::File, pick(5) == 0 ? QString() : QDir(folder).filePath(names[pick(int(names.size()))])};
+        plannedText = a.text.isEmpty() ? "cancel" : "name " + text(QFileInfo(a.text).fileName());
+        planned.push_back(a);
+    }
+
+    void answerModal()
+    {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            ++messages[box->text()];
+            if (box->windowTitle() == applicationTitle() && !box->text().isEmpty())
+                ownMessages.push_back(box->text());
+            const QList<QAbstractButton*> buttons = box->buttons();
+            // A question someone added later: any of its answers, decided by the seed.
+            if (buttons.size() > 1)
+                buttons[qsizetype(answers() % uint64_t(buttons.size()))]->click();
+            else if (!buttons.isEmpty())
+                buttons.front()->click();
+            else
+                box->reject();
+            return;
+        }
+        auto* dialog = qobject_cast<QDialog*>(modal);
+        const bool again = modal == lastAnswered;
+        lastAnswered = modal;
+        if (!again && !planned.empty()) {
+            const Answer a = planned.front();
+            if (a.kind == Kind::File) {
+                if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+                    planned.pop_front();
+                    if (a.text.isEmpty()) {
+                        files->reject();
+                    } else {
+                        files->selectFile(a.text);
+                        static_cast<QDialog*>(files)->accept();
+                    }
+                    return;
+                }
+            } else if (modal->objectName() == QStringLiteral("InputBox")) {
+                planned.pop_front();
+                if (auto* edit = modal->findChild<QLineEdit*>(QStringLiteral("InputBoxEdit")))
+                    edit->setText(a.text);
+                if (auto* b = modal->findChild<QPushButton*>(a.confirm ? QStringLiteral("InputBoxOk")
+                                                                       : QStringLiteral("InputBoxCancel")))
+                    b->click();
+                return;
+            }
+        }
+        // Anything unplanned, or a dialog that stayed open after its answer: dismissed.
+        if (dialog)
+            dialog->reject();
+        else
+            modal->close();
+    }
+
+    std::string invariants()
+    {
+        const auto& list = form->Datatree->LabelList;
+        if (size_t(form->ComboBox1->count()) != list.size())
+            return "the list holds " + std::to_string(form->ComboBox1->count()) + " styles, the set " + std::to_string(list.size());
+        for (size_t i = 0; i < list.size(); ++i)
+            if (form->ComboBox1->itemText(int(i)) != cp932::visibleText(list[i]->Name))
+                return "list entry " + std::to_string(i) + " is not the set's style " + std::to_string(i);
+
+        const QChar separator = DecimalSeparator();
+        const QChar thousands = ThousandSeparator();
+        for (TUpdownNumberEdit* e : lengths) {
+            if (e->HasEditFocus())
+                continue;
+            const QString shown = e->Text();
+            QString plain = shown;
+            plain.remove(thousands);
+            if (plain.startsWith(u'+')) // a plus sign the user typed stays (and means nothing)
+                plain.remove(0, 1);
+            const qsizetype p = plain.indexOf(separator);
+            const bool twoDecimals = p > 0 && plain.size() - p - 1 == 2
+                && std::all_of(plain.begin(), plain.end(), [&](QChar c) { return c.isDigit() || c == separator; });
+            Extended value = -1;
+            try {
+                QString copy = shown;
+                value = TNumberText::ParseText(copy, ntDecimal, false);
+            } catch (const EConvertError&) {
+            }
+            if (!twoDecimals || value < 0 || value > 1000 || value != e->Value())
+                return text(e->objectName()) + " shows '" + text(shown) + "' but holds " + text(FloatToStr(e->Value()));
+        }
+        for (TSpinEdit* s : spins) {
+            if (s->HasEditFocus())
+                continue;
+            int shown = 0;
+            try {
+                shown = StrToInt(s->Text());
+            } catch (const EConvertError&) {
+            }
+            if (shown < 1 || shown > 1000 || shown != s->Value())
+                return text(s->objectName()) + " shows '" + text(s->Text()) + "' but holds " + std::to_string(s->Value());
+        }
+        for (const QString& m : ownMessages) {
+            // An internal error the boundary caught shows as English or as the generic message.
+            const bool japanese = std::any_of(m.begin(), m.end(), [](QChar c) { return c.unicode() >= 0x3000; });
+            if (!japanese || m == QStringLiteral("予期しないエラーが発生しました"))
+                return "a message that is no message for the user: '" + text(m) + "'";
+        }
+        ownMessages.clear();
+        return {};
+    }
+
+    std::mt19937_64 rng;
+    std::mt19937_64 answers;
+    QString folder;
+    std::unique_ptr<TForm1> form;
+    std::vector<TUpdownNumberEdit*> lengths;
+    std::vector<TSpinEdit*> spins;
+    QTimer dismisser;
+    QWidget* lastAnswered = nullptr;
+    QStringList ownMessages;
+};
+
+void printCrashReport()
+{
+    if (current)
+        std::fputs(current->report("by a crash or a sanitizer report during the last event").c_str(), stderr);
+}
+
+// The files Open may pick: good, odd, damaged, foreign and larger ones.
+void fillFolder(const QString& folder)
+{
+    writeFile(folder + "/example.tpl", workedExampleBytes());
+    std::string odd = workedExampleBytes();
+    odd.replace(30, 4, "\x80\xED\x40X");
+    odd.replace(47, 3, std::string("\xFF\x82\0", 3));
+    writeFile(folder + "/odd.tpl", odd);
+    std::string damaged = workedExampleBytes();
+    damaged[45] = char(200);
+    writeFile(folder + "/damaged.tpl", damaged);
+    writeFile(folder + "/short.tpl", "Vellumo V2.0 TPL");
+    writeFile(folder + "/text.tpl", "not a template at all");
+    Tdatatree many;
+    many.GroupName = std::string("MANY\0", 5);
+    for (int i = 0; i < 300; ++i) {
+        auto s = std::make_unique<Tlabelpar>();
+        s->Name = "S" + std::to_string(i) + std::string(1, '\0');
+        s->SheetWidth = 100 + i;
+        s->SheetHeight = 1000.0 * i / 300;
+        s->LabelWidth = i % 50;
+        s->LabelHeight = 2.5 * (i % 7);
+        s->Rows = i % 1003; // 0 and beyond 1000 as a damaged or foreign file may hold
+        s->Columns = 1 + i % 4;
+        s->LeftMargin = s->TopMargin = 3.33333;
+        many.LabelList.push_back(std::move(s));
+    }
+    many.FileName = folder + "/many.tpl";
+    many.Save();
+}
+
+} // namespace
+
+TEST(Monkey, RandomInputNeverBreaksTheWindowsInvariants)
+{
+    const QByteArray seedText = qgetenv("TESSEL_MONKEY_SEED");
+    const double seconds = qEnvironmentVariableIsSet("TESSEL_MONKEY_SECONDS")
+        ? qEnvironmentVariable("TESSEL_MONKEY_SECONDS").toDouble()
+        : 0;
+    uint64_t seed = seedText.isEmpty() ? std::random_device{}() : seedText.toULongLong();
+
+    const QString title = applicationTitle();
+    setApplicationTitle(QStringLiteral("tessel vellumo"));
+    const std::terminate_handler previous = std::set_terminate([] {
+        std::fputs("monkey: an exception or a fatal error passed the error boundary\n", stderr);
+        printCrashReport();
+        std::abort();
+    });
+#if defined(__SANITIZE_ADDRESS__)
+    __sanitizer_set_death_callback(printCrashReport);
+#endif
+
+    QElapsedTimer clock;
+    clock.start();
+    long events = 0;
+    int rounds = 0;
+    std::map<QString, int> messages;
+    do {
+        QTemporaryDir dir;
+        fillFolder(dir.path());
+        std::cout << "[          ] monkey round " << rounds << ", seed " << seed << std::endl;
+        Monkey monkey(seed, dir.path());
+        current = &monkey;
+        const std::string failure = monkey.run(EventsPerRound);
+        current = nullptr;
+        events += long(monkey.log.size());
+        for (const auto& [message, count] : monkey.messages)
+            messages[message] += count;
+        if (qEnvironmentVariableIsSet("TESSEL_MONKEY_VERBOSE"))
+            std::cout << monkey.report("not: this is the verbose listing");
+        if (!failure.empty()) {
+            ADD_FAILURE() << monkey.report(failure);
+            break;
+        }
+        ++rounds;
+        ++seed;
+    } while (seconds > 0 ? clock.elapsed() < seconds * 1000 : seedText.isEmpty() && rounds < BoundedRounds);
+
+    std::set_terminate(previous);
+    setApplicationTitle(title);
+    std::cout << "[          ] monkey: " << events << " events in " << rounds << " rounds, " << clock.elapsed() / 1000.0
+              << " s; message boxes by text:\n";
+    for (const auto& [message, count] : messages)
+        std::cout << "[          ]   " << count << " × " << text(message) << "\n";
+}
