@@ -15,19 +15,6 @@ bool isDigit(QChar c)
     return c >= u'0' && c <= u'9';
 }
 
-bool isSignedDigits(const QString& text)
-{
-    qsizetype i = 0;
-    if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
-        ++i;
-    if (i >= text.size())
-        return false;
-    for (; i < text.size(); ++i)
-        if (!isDigit(text[i]))
-            return false;
-    return true;
-}
-
 // Magnitude of an integer part plus one, without leading zeros; "-" is kept, "+" dropped.
 QString incrementMagnitude(const QString& integerPart)
 {
@@ -54,19 +41,6 @@ QString incrementMagnitude(const QString& integerPart)
     return negative ? QStringLiteral("-") + digits : digits;
 }
 
-// An integer text read as 64 bits; a plain digit string beyond the range saturates.
-int64_t saturatingInt64(const QString& text)
-{
-    try {
-        return StrToInt64(text);
-    } catch (const EConvertError&) {
-        if (!isSignedDigits(text))
-            throw;
-        return text.startsWith(u'-') ? std::numeric_limits<int64_t>::min()
-                                     : std::numeric_limits<int64_t>::max();
-    }
-}
-
 // The value rounded to an integer by the mode, from its plain digits.
 int64_t roundedInteger(Extended value, TRoundMode mode)
 {
@@ -74,7 +48,7 @@ int64_t roundedInteger(Extended value, TRoundMode mode)
     const qsizetype p = text.indexOf(DecimalSeparator());
     if (p >= 0)
         text.truncate(p);
-    return saturatingInt64(text);
+    return StrToInt64Saturated(text);
 }
 
 int32_t saturate32(int64_t n)
@@ -193,7 +167,7 @@ Extended TNumberText::ParseText(QString& text, TNumberType type, bool validMinus
         return Extended(StrToInt64(text));
     } catch (const EConvertError&) {
         // More digits than 64 bits hold are still a number; the control shows such values itself.
-        if (!isSignedDigits(text))
+        if (!IsDecimalInteger(text))
             throw;
         return StrToFloat(text);
     }

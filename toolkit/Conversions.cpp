@@ -203,6 +203,30 @@ int64_t StrToInt64(const QString& text)
     return parseInteger(text, 64);
 }
 
+bool IsDecimalInteger(const QString& text)
+{
+    qsizetype i = 0;
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
+        ++i;
+    if (i >= text.size())
+        return false;
+    for (; i < text.size(); ++i)
+        if (!isDigit(text[i]))
+            return false;
+    return true;
+}
+
+int64_t StrToInt64Saturated(const QString& text)
+{
+    try {
+        return StrToInt64(text);
+    } catch (const EConvertError&) {
+        if (!IsDecimalInteger(text))
+            throw;
+        return text.startsWith(u'-') ? std::numeric_limits<int64_t>::min() : std::numeric_limits<int64_t>::max();
+    }
+}
+
 QString FormatThousands(int64_t value)
 {
     return GroupThousands(QString::number(value));

@@ -18,6 +18,10 @@ Extended StrToFloat(const QString& text);
 // reads as two's complement). Throw EConvertError.
 int32_t StrToInt(const QString& text);
 int64_t StrToInt64(const QString& text);
+// A sign and decimal digits, nothing else: an integer, however many digits it has.
+bool IsDecimalInteger(const QString& text);
+// StrToInt64, except that decimal digits beyond the range give its nearer end.
+int64_t StrToInt64Saturated(const QString& text);
 
 // "#,##0": digits in groups of three joined by the thousands separator.
 QString FormatThousands(int64_t value);

@@ -87,45 +87,17 @@ void TSpinEdit::DoExit()
 {
     // On leaving, the field shows what it holds: an integer too long for any width lies beyond
     // one limit and goes to it, and a text that is no integer becomes the value it reads as.
-    const QString text = Text();
     int64_t typed;
     bool integer = true;
     try {
-        typed = StrToInt64(text);
+        typed = StrToInt64Saturated(Text());
     } catch (const EConvertError&) {
-        if (const int sign = overlongIntegerSign(text)) {
-            typed = sign < 0 ? std::numeric_limits<int64_t>::min() : std::numeric_limits<int64_t>::max();
-        } else {
-            typed = Value();
-            integer = false;
-        }
+        typed = Value();
+        integer = false;
     }
     if (!integer || Bounded(typed) != typed)
         SetValue(Bounded(typed));
     TCustomEdit::DoExit();
-}
-
-int TSpinEdit::overlongIntegerSign(const QString& text)
-{
-    qsizetype i = 0;
-    while (i < text.size() && text[i] == u' ')
-        ++i;
-    int sign = 1;
-    if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
-        sign = text[i++] == u'-' ? -1 : 1;
-    const bool hex = i < text.size() && text[i] == u'$';
-    if (hex)
-        ++i;
-    if (i >= text.size())
-        return 0;
-    for (; i < text.size(); ++i) {
-        const QChar c = text[i];
-        const bool digit = (c >= u'0' && c <= u'9')
-            || (hex && ((c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f')));
-        if (!digit)
-            return 0;
-    }
-    return sign;
 }
 
 void TSpinEdit::EnabledChanged()

@@ -41,8 +41,6 @@ protected:
 
 private:
     int32_t Bounded(int64_t value) const;
-    // The sign of a text that is an integer but too long for 64 bits; 0 for any other text.
-    static int overlongIntegerSign(const QString& text);
     void Step(bool up);
     void UpdateLayout();
 
