@@ -52,9 +52,13 @@ class Monkey;
 const Monkey* current = nullptr;
 void printCrashReport();
 
+// Printable, one line: control characters as \xNN.
 std::string text(const QString& s)
 {
-    return s.toStdString();
+    QString shown;
+    for (QChar c : s)
+        shown += c.unicode() < 32 ? QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0')) : QString(c);
+    return shown.toStdString();
 }
 
 // Texts a hostile user pastes or types.
@@ -122,14 +126,14 @@ public:
             QCoreApplication::processEvents();
             planned.clear();
             if (const std::string broken = invariants(); !broken.empty())
-                return "after event " + std::to_string(i) + ": " + broken;
+                return "failed after event " + std::to_string(i) + ": " + broken;
         }
         return {};
     }
 
-    std::string report(const std::string& failure) const
+    std::string report(const std::string& outcome) const
     {
-        std::string r = "monkey: seed " + std::to_string(seed) + " failed " + failure + "\n";
+        std::string r = "monkey: seed " + std::to_string(seed) + " " + outcome + "\n";
         r += "replay: TESSEL_MONKEY_SEED=" + std::to_string(seed) + " (scripts/monkey 0 " + std::to_string(seed) + ")\n";
         for (size_t i = 0; i < log.size(); ++i)
             r += "  " + std::to_string(i) + " " + log[i] + "\n";
@@ -410,7 +414,7 @@ private:
 void printCrashReport()
 {
     if (current)
-        std::fputs(current->report("by a crash or a sanitizer report during the last event").c_str(), stderr);
+        std::fputs(current->report("stopped by a crash or a sanitizer report during its last event").c_str(), stderr);
 }
 
 // The files Open may pick: good, odd, damaged, foreign and larger ones.
@@ -481,8 +485,8 @@ TEST(Monkey, RandomInputNeverBreaksTheWindowsInvariants)
         events += long(monkey.log.size());
         for (const auto& [message, count] : monkey.messages)
             messages[message] += count;
-        if (qEnvironmentVariableIsSet("TESSEL_MONKEY_VERBOSE"))
-            std::cout << monkey.report("not: this is the verbose listing");
+        if (failure.empty() && qEnvironmentVariableIsSet("TESSEL_MONKEY_VERBOSE"))
+            std::cout << monkey.report("held every invariant");
         if (!failure.empty()) {
             ADD_FAILURE() << monkey.report(failure);
             break;
