@@ -11,6 +11,7 @@
 #include "toolkit/Application.h"
 #include "toolkit/Conversions.h"
 #include "toolkit/Errors.h"
+#include "toolkit/Help.h"
 #include "toolkit/NumberFormat.h"
 #include "toolkit/SpinEdit.h"
 #include "toolkit/UpDown.h"
@@ -460,6 +461,8 @@ TEST(Monkey, RandomInputNeverBreaksTheWindowsInvariants)
 
     const QString title = applicationTitle();
     setApplicationTitle(QStringLiteral("tessel vellumo"));
+    // The help command may find the user guide; the monkey must not start a viewer.
+    setHelpOpener([](const QUrl&) { return true; });
     const std::terminate_handler previous = std::set_terminate([] {
         std::fputs("monkey: an exception or a fatal error passed the error boundary\n", stderr);
         printCrashReport();
@@ -496,6 +499,7 @@ TEST(Monkey, RandomInputNeverBreaksTheWindowsInvariants)
     } while (seconds > 0 ? clock.elapsed() < seconds * 1000 : seedText.isEmpty() && rounds < BoundedRounds);
 
     std::set_terminate(previous);
+    setHelpOpener({});
     setApplicationTitle(title);
     std::cout << "[          ] monkey: " << events << " events in " << rounds << " rounds, " << clock.elapsed() / 1000.0
               << " s; message boxes by text:\n";
