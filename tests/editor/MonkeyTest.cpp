@@ -303,7 +303,7 @@ private:
         if (!modal)
             return;
         if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            ++messages[box->text()];
+            ++messages[QString(box->text()).replace(folder, QStringLiteral("<folder>"))];
             if (box->windowTitle() == applicationTitle() && !box->text().isEmpty())
                 ownMessages.push_back(box->text());
             const QList<QAbstractButton*> buttons = box->buttons();
