@@ -303,7 +303,9 @@ private:
         if (!modal)
             return;
         if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            ++messages[QString(box->text()).replace(folder, QStringLiteral("<folder>"))];
+            // Counted by kind: the folder and the refused number text differ from box to box.
+            static const QRegularExpression refusedText(QStringLiteral("^'.*'( は(浮動小数点数|整数)ではありません)$"));
+            ++messages[QString(box->text()).replace(folder, QStringLiteral("<folder>")).replace(refusedText, QStringLiteral("'…'\\1"))];
             if (box->windowTitle() == applicationTitle() && !box->text().isEmpty())
                 ownMessages.push_back(box->text());
             const QList<QAbstractButton*> buttons = box->buttons();
