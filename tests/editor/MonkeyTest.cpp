@@ -102,7 +102,7 @@ public:
         form = newWindow();
         form->show();
         QApplication::setActiveWindow(form.get());
-        QTest::qWaitForWindowActive(form.get());
+        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
         lengths = {form->UpdownNumberEdit1, form->UpdownNumberEdit2, form->UpdownNumberEdit3, form->UpdownNumberEdit4,
                    form->UpdownNumberEdit5, form->UpdownNumberEdit6, form->UpdownNumberEdit7, form->UpdownNumberEdit8,
                    form->UpdownNumberEdit9, form->UpdownNumberEdit10};
@@ -303,9 +303,14 @@ private:
         if (!modal)
             return;
         if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            // Counted by kind: the folder and the refused number text differ from box to box.
+            // Counted by kind: the folder, a refused number text and the figures in a message
+            // differ from box to box.
             static const QRegularExpression refusedText(QStringLiteral("^'.*'( は(浮動小数点数|整数)ではありません)$"));
-            ++messages[QString(box->text()).replace(folder, QStringLiteral("<folder>")).replace(refusedText, QStringLiteral("'…'\\1"))];
+            static const QRegularExpression figure(QStringLiteral("\\d+([.,]\\d+)*"));
+            ++messages[QString(box->text())
+                           .replace(folder, QStringLiteral("<folder>"))
+                           .replace(refusedText, QStringLiteral("'…'\\1"))
+                           .replace(figure, QStringLiteral("#"))];
             if (box->windowTitle() == applicationTitle() && !box->text().isEmpty())
                 ownMessages.push_back(box->text());
             const QList<QAbstractButton*> buttons = box->buttons();
