@@ -5,6 +5,7 @@
 #include "labeldata/Tdatatree.h"
 #include "labeldata/TemplateFormat.h"
 #include "sheet/PdfExport.h"
+#include "ProductCommands.h"
 #include "TemplateCheck.h"
 #include "TemplateJson.h"
 
@@ -28,7 +29,12 @@ const char Usage[] =
     "       tpltool check FILE.tpl...          report problems a user must know about\n"
     "       tpltool sheet FILE.tpl OUT.pdf [--style N|NAME]...\n"
     "                                          test sheets of the named styles (all when none\n"
-    "                                          is named) as a PDF, one page each\n";
+    "                                          is named) as a PDF, one page each\n"
+    "       tpltool products [--json] [SOURCE...]\n"
+    "                                          list the label sheets of gLabels and LibreOffice\n"
+    "                                          databases (a file or folder; none: the installed ones)\n"
+    "       tpltool import [--match TEXT]... [--group NAME] [SOURCE...] OUT.tpl\n"
+    "                                          make a template file of the matching products\n";
 
 void printErr(const std::string& text)
 {
@@ -259,6 +265,37 @@ int main(int argc, char** argv)
         });
         QGuiApplication app(argc, argv);
         return makeSheet(arg(2), arg(3), wanted);
+    }
+    if (command == "products") {
+        bool json = false;
+        QStringList sources;
+        for (int i = 2; i < argc; ++i) {
+            if (std::string(argv[i]) == "--json")
+                json = true;
+            else
+                sources << arg(i);
+        }
+        return listProducts(sources, json);
+    }
+    if (command == "import") {
+        QStringList matches;
+        QStringList rest;
+        std::optional<QString> group;
+        for (int i = 2; i < argc; ++i) {
+            const std::string a = argv[i];
+            if ((a == "--match" || a == "--group") && i + 1 >= argc)
+                return usage();
+            if (a == "--match")
+                matches << arg(++i);
+            else if (a == "--group")
+                group = arg(++i);
+            else
+                rest << arg(i);
+        }
+        if (rest.isEmpty())
+            return usage();
+        const QString out = rest.takeLast();
+        return importProducts(rest, matches, group ? &*group : nullptr, out);
     }
     return usage();
 }

@@ -1,0 +1,142 @@
+#include "products/Product.h"
+
+#include "labeldata/Cp932.h"
+#include "labeldata/Names.h"
+#include "labeldata/SheetFit.h"
+#include "labeldata/StyleFields.h"
+
+#include <cmath>
+
+namespace products {
+
+namespace {
+
+struct ReasonTexts {
+    const char* en;
+    const char16_t* ja;
+};
+
+constexpr ReasonTexts Texts[SkipReasonCount] = {
+    {"round label", u"丸形ラベル"},
+    {"elliptical label", u"楕円形ラベル"},
+    {"CD label", u"CDラベル"},
+    {"path label", u"自由形ラベル"},
+    {"more than one layout", u"複数の配置"},
+    {"roll", u"ロール紙"},
+    {"length outside 0 to 1000 mm", u"0〜1000 mm を外れる長さ"},
+    {"count outside 1 to 1000", u"1〜1000 を外れる行数・列数"},
+    {"grid leaves the sheet", u"台紙からはみ出す配置"},
+    {"pitch smaller than the label", u"ラベルより狭い間隔"},
+    {"unknown paper size", u"不明な用紙サイズ"},
+    {"unknown equiv template", u"不明な参照先"},
+    {"malformed value", u"不正な値"},
+};
+
+bool lengthInRange(double v)
+{
+    return std::isfinite(v) && v >= labeldata::LengthMin && v <= labeldata::LengthMax;
+}
+
+QString mm(double v)
+{
+    return QString::number(v, 'g', 10) + QStringLiteral(" mm");
+}
+
+} // namespace
+
+const char* reasonText(SkipReason reason)
+{
+    return Texts[int(reason)].en;
+}
+
+QString reasonTextJa(SkipReason reason)
+{
+    return QString::fromUtf16(Texts[int(reason)].ja);
+}
+
+Conversion convert(const SheetGeometry& g)
+{
+    Conversion result;
+    auto refuse = [&](SkipReason reason, QString detail) {
+        result.reason = reason;
+        result.detail = std::move(detail);
+        return result;
+    };
+    const struct {
+        const char* name;
+        double value;
+    } given[] = {{"sheet width", g.sheetWidth},   {"sheet height", g.sheetHeight}, {"label width", g.labelWidth},
+                 {"label height", g.labelHeight}, {"x0", g.left},                  {"y0", g.top}};
+    for (const auto& v : given)
+        if (!lengthInRange(v.value))
+            return refuse(SkipReason::LengthOutOfRange, QStringLiteral("%1 %2").arg(QLatin1String(v.name), mm(v.value)));
+    for (auto [name, count] : {std::pair{"columns", g.columns}, std::pair{"rows", g.rows}})
+        if (count < labeldata::CountMin || count > labeldata::CountMax)
+            return refuse(SkipReason::CountOutOfRange, QStringLiteral("%1 %2").arg(QLatin1String(name)).arg(count));
+
+    // Extended precision, so the derived values carry no more error than the given ones.
+    using L = long double;
+    const L spacingAcross = g.columns > 1 ? L(g.pitchAcross) - g.labelWidth : 0;
+    const L spacingDown = g.rows > 1 ? L(g.pitchDown) - g.labelHeight : 0;
+    const L right = L(g.sheetWidth) - g.left - L(g.columns - 1) * g.pitchAcross - g.labelWidth;
+    const L bottom = L(g.sheetHeight) - g.top - L(g.rows - 1) * g.pitchDown - g.labelHeight;
+    const struct {
+        const char* name;
+        L value;
+        SkipReason below;
+    } derived[] = {{"horizontal spacing", spacingAcross, SkipReason::PitchBelowLabel},
+                   {"vertical spacing", spacingDown, SkipReason::PitchBelowLabel},
+                   {"right margin", right, SkipReason::GridLeavesSheet},
+                   {"bottom margin", bottom, SkipReason::GridLeavesSheet}};
+    for (const auto& d : derived) {
+        if (!std::isfinite(double(d.value)))
+            return refuse(SkipReason::LengthOutOfRange, QLatin1String(d.name));
+        if (d.value < -NegativeTolerance)
+            return refuse(d.below, QStringLiteral("%1 %2").arg(QLatin1String(d.name), mm(double(d.value))));
+        if (d.value > labeldata::LengthMax)
+            return refuse(SkipReason::LengthOutOfRange, QStringLiteral("%1 %2").arg(QLatin1String(d.name), mm(double(d.value))));
+    }
+    auto atLeastZero = [](L v) { return v < 0 ? 0.0 : double(v); };
+
+    Tlabelpar& s = result.style.emplace();
+    s.SheetWidth = g.sheetWidth;
+    s.SheetHeight = g.sheetHeight;
+    s.LabelWidth = g.labelWidth;
+    s.LabelHeight = g.labelHeight;
+    s.LeftMargin = g.left;
+    s.TopMargin = g.top;
+    s.HorizontalSpacing = atLeastZero(spacingAcross);
+    s.VerticalSpacing = atLeastZero(spacingDown);
+    s.RightMargin = atLeastZero(right);
+    s.BottomMargin = atLeastZero(bottom);
+    s.Columns = int32_t(g.columns);
+    s.Rows = int32_t(g.rows);
+    return result;
+}
+
+std::string styleName(const QString& brand, const QString& part)
+{
+    const QString both = brand.isEmpty() ? part : brand + QLatin1Char(' ') + part;
+    if (cp932::encodeLenient(both).size() > labeldata::StyleNameMaxBytes)
+        return labeldata::makeStyleName(part);
+    return labeldata::makeStyleName(both);
+}
+
+bool sourceGridFits(const SheetGeometry& g)
+{
+    Tlabelpar s;
+    s.SheetWidth = g.sheetWidth;
+    s.SheetHeight = g.sheetHeight;
+    s.LabelWidth = g.labelWidth;
+    s.LabelHeight = g.labelHeight;
+    s.LeftMargin = g.left;
+    s.TopMargin = g.top;
+    s.Columns = int32_t(g.columns);
+    s.Rows = int32_t(g.rows);
+    // The grid's extent is x0 + (n − 1) × pitch + width, whatever the spacing comes out as.
+    s.HorizontalSpacing = g.columns > 1 ? g.pitchAcross - g.labelWidth : 0;
+    s.VerticalSpacing = g.rows > 1 ? g.pitchDown - g.labelHeight : 0;
+    return labeldata::sheetFit(s).fits();
+}
+
+} // namespace products
