@@ -7,6 +7,7 @@
 #include "editor/WindowFont.h"
 #include "labeldata/Tdatatree.h"
 #include "numberedit/UpdownNumberEdit.h"
+#include "products/Catalogue.h"
 #include "toolkit/Application.h"
 #include "toolkit/ComboBox.h"
 #include "toolkit/Dialogs.h"
@@ -239,6 +240,8 @@ void TForm1::buildMenu()
                           QStringLiteral("新規作成|新しいファイルを作成する"), QKeySequence(Qt::CTRL | Qt::Key_N));
     FileOpen1 = makeAction(ActionList1, "FileOpen1", QStringLiteral("開く(&O)..."),
                            QStringLiteral("開く|既存のファイルを開く"), QKeySequence(Qt::CTRL | Qt::Key_O));
+    FileAddProducts1 = makeAction(ActionList1, "FileAddProducts1", QStringLiteral("製品から追加(&I)..."),
+                                  QStringLiteral("製品から追加|gLabels や LibreOffice のラベル製品をスタイルとして追加する"));
     FileSave1 = makeAction(ActionList1, "FileSave1", QStringLiteral("上書き保存(&S)"), QStringLiteral("上書き保存"),
                            QKeySequence(Qt::CTRL | Qt::Key_S));
     FileSaveAs1 = makeAction(ActionList1, "FileSaveAs1", QStringLiteral("名前を付けて保存(&A)"),
@@ -271,6 +274,8 @@ void TForm1::buildMenu()
     linkItem(New1, FileNew1);
     Open1 = item(File1, "Open1");
     linkItem(Open1, FileOpen1, QStringLiteral("開く(&O)"));
+    AddProducts1 = item(File1, "AddProducts1");
+    linkItem(AddProducts1, FileAddProducts1);
     S1 = item(File1, "S1");
     linkItem(S1, FileSave1);
     SaveAs1 = item(File1, "SaveAs1");
@@ -308,6 +313,7 @@ void TForm1::bindEvents()
     connect(Button2, &QPushButton::clicked, this, guarded(&TForm1::Button2Click));
     connect(FileNew1, &QAction::triggered, this, guarded(&TForm1::FileNew1Execute));
     connect(FileOpen1, &QAction::triggered, this, guarded(&TForm1::FileOpen1Execute));
+    connect(FileAddProducts1, &QAction::triggered, this, guarded(&TForm1::FileAddProducts1Execute));
     connect(FileSave1, &QAction::triggered, this, guarded(&TForm1::FileSave1Execute));
     connect(FileSaveAs1, &QAction::triggered, this, guarded(&TForm1::FileSaveAs1Execute));
     connect(FileExportPdf1, &QAction::triggered, this, guarded(&TForm1::FileExportPdf1Execute));
@@ -339,6 +345,7 @@ void TForm1::FormCreate()
     PdfDialog->Title = QStringLiteral("PDF に書き出す");
     PdfDialog->CheckBoxCaption = QStringLiteral("すべてのスタイル");
     Datatree = std::make_unique<Tdatatree>();
+    ProductSources = products::installedSources();
     ResetFields();
     DrawPreview();
     // The reset's clearing of the group-name box is no change of the user's.

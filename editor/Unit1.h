@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QStringList>
 
 #include <memory>
 #include <string>
@@ -80,6 +81,7 @@ public:
     QMenu* File1 = nullptr;
     QAction* New1 = nullptr;
     QAction* Open1 = nullptr;
+    QAction* AddProducts1 = nullptr;
     QAction* S1 = nullptr;
     QAction* SaveAs1 = nullptr;
     QAction* N3 = nullptr;
@@ -96,6 +98,7 @@ public:
     QObject* ActionList1 = nullptr;
     QAction* FileNew1 = nullptr;
     QAction* FileOpen1 = nullptr;
+    QAction* FileAddProducts1 = nullptr;
     QAction* FileSave1 = nullptr;
     QAction* FileSaveAs1 = nullptr;
     QAction* FileExportPdf1 = nullptr;
@@ -113,6 +116,9 @@ public:
     // The test sheet's: the PDF's save dialog, and the printer the print dialog chose last.
     std::unique_ptr<TSaveDialog> PdfDialog;
     std::unique_ptr<QPrinter> Printer;
+
+    // The label databases "製品から追加" lists: the installed ones and the files added to it.
+    QStringList ProductSources;
 
     // Handlers, run through the error boundary when Qt calls them.
     void FormCreate();
@@ -134,6 +140,9 @@ public:
     void FileNew1Execute();
     void FileOpen1Execute();
     void FileOpen1Accept(const QString& fileName);
+    // "製品から追加": styles from label databases, added at the end of the list.
+    void FileAddProducts1Execute();
+    void addStyles(const std::vector<Tlabelpar>& styles);
     void FileSave1Execute();
     bool FileSaveAs1BeforeExecute();
     void FileSaveAs1Execute();

@@ -2,9 +2,9 @@
 
 #include "labeldata/Cp932.h"
 #include "labeldata/Names.h"
-#include "labeldata/SheetFit.h"
 #include "labeldata/StyleFields.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace products {
@@ -35,6 +35,20 @@ constexpr ReasonTexts Texts[SkipReasonCount] = {
 bool lengthInRange(double v)
 {
     return std::isfinite(v) && v >= labeldata::LengthMin && v <= labeldata::LengthMax;
+}
+
+// Lowers a length by less than the file's own rounding (half a thousandth of an inch) so that
+// the file stores it one thousandth lower; false when that would move it further.
+bool nudgeDown(double& value)
+{
+    const int32_t stored = MmToMil(value);
+    if (stored <= 0)
+        return false;
+    const double lower = (stored - 0.5) * 0.0254 - 1e-7;
+    if (value - lower > 0.0127 || MmToMil(lower) != stored - 1)
+        return false;
+    value = lower;
+    return true;
 }
 
 QString mm(double v)
@@ -107,8 +121,23 @@ Conversion convert(const SheetGeometry& g)
     s.TopMargin = g.top;
     s.HorizontalSpacing = atLeastZero(spacingAcross);
     s.VerticalSpacing = atLeastZero(spacingDown);
-    s.RightMargin = atLeastZero(right);
-    s.BottomMargin = atLeastZero(bottom);
+    // The file rounds every length on its own, and over a dozen labels that adds up to more
+    // than the sheet has. The right and bottom margins take what the rounded grid leaves, so
+    // the stored sheet adds up exactly.
+    auto remainder = [](double sheet, double lead, int64_t n, double size, double gap) {
+        return int64_t(MmToMil(sheet)) - MmToMil(lead) - n * MmToMil(size) - (n - 1) * MmToMil(gap);
+    };
+    auto fill = [&](double sheet, double& lead, int64_t n, double& size, double& gap, double& trail) {
+        int64_t mil = remainder(sheet, lead, n, size, gap);
+        // A grid that fills the sheet may round to a little more than it: the label, spacing
+        // or margin that rounded up is rounded down instead.
+        for (double* v : {&size, &gap, &lead})
+            while (mil < 0 && nudgeDown(*v))
+                mil = remainder(sheet, lead, n, size, gap);
+        trail = mil <= 0 ? 0.0 : MilToMm(uint16_t(std::min<int64_t>(mil, UINT16_MAX)));
+    };
+    fill(s.SheetWidth, s.LeftMargin, g.columns, s.LabelWidth, s.HorizontalSpacing, s.RightMargin);
+    fill(s.SheetHeight, s.TopMargin, g.rows, s.LabelHeight, s.VerticalSpacing, s.BottomMargin);
     s.Columns = int32_t(g.columns);
     s.Rows = int32_t(g.rows);
     return result;
@@ -124,19 +153,12 @@ std::string styleName(const QString& brand, const QString& part)
 
 bool sourceGridFits(const SheetGeometry& g)
 {
-    Tlabelpar s;
-    s.SheetWidth = g.sheetWidth;
-    s.SheetHeight = g.sheetHeight;
-    s.LabelWidth = g.labelWidth;
-    s.LabelHeight = g.labelHeight;
-    s.LeftMargin = g.left;
-    s.TopMargin = g.top;
-    s.Columns = int32_t(g.columns);
-    s.Rows = int32_t(g.rows);
-    // The grid's extent is x0 + (n − 1) × pitch + width, whatever the spacing comes out as.
-    s.HorizontalSpacing = g.columns > 1 ? g.pitchAcross - g.labelWidth : 0;
-    s.VerticalSpacing = g.rows > 1 ? g.pitchDown - g.labelHeight : 0;
-    return labeldata::sheetFit(s).fits();
+    // Exactly, without the fit rule's allowance for the file's rounding.
+    constexpr double Exact = 1e-9;
+    using L = long double;
+    const L across = L(g.left) + L(g.columns - 1) * g.pitchAcross + g.labelWidth;
+    const L down = L(g.top) + L(g.rows - 1) * g.pitchDown + g.labelHeight;
+    return across <= g.sheetWidth + Exact && down <= g.sheetHeight + Exact;
 }
 
 } // namespace products

@@ -79,7 +79,8 @@ struct Conversion {
 };
 
 // The style for a sheet: label size, x0 and y0 as left and top margins, spacing = pitch − label
-// (0 for a single column or row), right and bottom margins what the grid leaves of the sheet.
+// (0 for a single column or row), right and bottom margins what the grid leaves of the sheet
+// once the file has rounded each length to thousandths of an inch.
 // Refused when a length leaves 0 to 1000 mm, a count 1 to 1000, or a derived margin or spacing
 // is below −NegativeTolerance; a smaller negative value is stored as 0.
 Conversion convert(const SheetGeometry& g);
@@ -87,7 +88,7 @@ Conversion convert(const SheetGeometry& g);
 // "brand part" as the editor makes a typed name; the part alone when that would be cut.
 std::string styleName(const QString& brand, const QString& part);
 
-// Whether the grid as the database gives it stays within the sheet (before any clamping).
+// Whether the grid as the database gives it stays within the sheet, exactly.
 bool sourceGridFits(const SheetGeometry& g);
 
 } // namespace products

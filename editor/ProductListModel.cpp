@@ -1,0 +1,122 @@
+#include "editor/ProductListModel.h"
+
+#include "products/Catalogue.h"
+
+namespace {
+
+QString number(double v)
+{
+    QString text = QString::number(v, 'f', 2);
+    while (text.endsWith(QLatin1Char('0')))
+        text.chop(1);
+    if (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    return text;
+}
+
+QString size(double w, double h)
+{
+    return number(w) + QStringLiteral(" × ") + number(h);
+}
+
+} // namespace
+
+ProductListModel::ProductListModel(QObject* parent)
+    : QAbstractTableModel(parent)
+{
+}
+
+void ProductListModel::setCatalogue(const products::Catalogue* catalogue)
+{
+    FCatalogue = catalogue;
+    FKeys.clear();
+    if (catalogue) {
+        FKeys.reserve(catalogue->products().size());
+        for (const products::Product& p : catalogue->products())
+            FKeys.push_back(products::searchKey(p));
+    }
+    beginResetModel();
+    FRows.clear();
+    for (int i = 0; i < int(FKeys.size()); ++i)
+        if (products::matchesQuery(FKeys[size_t(i)], FWords))
+            FRows.push_back(i);
+    endResetModel();
+}
+
+void ProductListModel::setFilter(const QString& text)
+{
+    const QStringList words = products::queryWords(text);
+    if (words == FWords)
+        return;
+    std::vector<int> rows;
+    rows.reserve(FKeys.size());
+    for (int i = 0; i < int(FKeys.size()); ++i)
+        if (products::matchesQuery(FKeys[size_t(i)], words))
+            rows.push_back(i);
+    FWords = words;
+    beginResetModel();
+    FRows = std::move(rows);
+    endResetModel();
+}
+
+int ProductListModel::productAt(int row) const
+{
+    return row >= 0 && row < int(FRows.size()) ? FRows[size_t(row)] : -1;
+}
+
+int ProductListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(FRows.size());
+}
+
+int ProductListModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant ProductListModel::data(const QModelIndex& index, int role) const
+{
+    const int i = productAt(index.row());
+    if (i < 0 || !FCatalogue || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
+        return {};
+    const products::Product& p = FCatalogue->products()[size_t(i)];
+    if (role == Qt::ToolTipRole)
+        return p.source;
+    const Tlabelpar& s = p.style;
+    switch (index.column()) {
+    case Maker:
+        return p.brand;
+    case Part:
+        return p.part;
+    case Description:
+        return p.description;
+    case Sheet:
+        return size(s.SheetWidth, s.SheetHeight);
+    case Label:
+        return size(s.LabelWidth, s.LabelHeight);
+    case Grid:
+        return QStringLiteral("%1 × %2").arg(s.Columns).arg(s.Rows);
+    }
+    return {};
+}
+
+QVariant ProductListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    switch (section) {
+    case Maker:
+        return QStringLiteral("メーカー");
+    case Part:
+        return QStringLiteral("品番");
+    case Description:
+        return QStringLiteral("説明");
+    case Sheet:
+        return QStringLiteral("台紙 (mm)");
+    case Label:
+        return QStringLiteral("ラベル (mm)");
+    case Grid:
+        return QStringLiteral("列 × 行");
+    }
+    return {};
+}

@@ -1,0 +1,200 @@
+#include "ProductFiles.h"
+#include "products/Catalogue.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace products;
+
+namespace {
+
+const Product* find(const Catalogue& c, const QString& part)
+{
+    for (const Product& p : c.products())
+        if (p.part == part)
+            return &p;
+    return nullptr;
+}
+
+const Skipped* findSkipped(const Catalogue& c, const QString& part)
+{
+    for (const Skipped& s : c.skipped())
+        if (s.part == part)
+            return &s;
+    return nullptr;
+}
+
+} // namespace
+
+TEST(ProductReaders, GlabelsTemplatesConvertInTheirOwnUnitsOrAreSkippedWithAReason)
+{
+    QTemporaryDir dir;
+    const auto files = productfiles::writeAll(dir.path());
+    Catalogue c;
+    c.addSource(files.glabelsFolder);
+    ASSERT_TRUE(c.errors().empty()) << c.errors().front().message();
+
+    // Lengths in inches and points, exact values before the file rounds them to thousandths of an inch.
+    const struct {
+        const char* part;
+        double sheetW, sheetH, labelW, labelH, left, top, right, bottom, spacingX, spacingY;
+        int columns, rows;
+    } converted[] = {
+        {"T-3x12", 210, 297, 60, 20, 12, 28.5, 14, 28.5, 2, 0, 3, 12},
+        {"T-INCH", 215.9, 279.4, 66.675, 25.4, 4.7625, 12.7, 4.7625, 12.7, 3.175, 0, 3, 10},
+        {"T-POINT", 215.9, 279.4, 50.8, 25.4, 6.35, 6.35, 6.35, 19.05, 0, 0, 4, 10},
+    };
+    for (const auto& r : converted) {
+        const Product* p = find(c, QLatin1String(r.part));
+        ASSERT_NE(p, nullptr) << r.part;
+        const Tlabelpar& s = p->style;
+        const double expected[] = {r.sheetW, r.sheetH, r.labelW, r.labelH, r.left, r.top, r.right, r.bottom, r.spacingX, r.spacingY};
+        const double got[] = {s.SheetWidth, s.SheetHeight, s.LabelWidth, s.LabelHeight, s.LeftMargin, s.TopMargin,
+                              s.RightMargin, s.BottomMargin, s.HorizontalSpacing, s.VerticalSpacing};
+        for (size_t i = 0; i < std::size(got); ++i) {
+            // The far margins also take up the file's rounding of the grid (see Conversion).
+            const double within = i == 6 ? 0.0127 * (r.columns + 2) : i == 7 ? 0.0127 * (r.rows + 2) : 0.005;
+            EXPECT_NEAR(got[i], expected[i], within) << r.part << " value " << i;
+        }
+        EXPECT_EQ(s.Columns, r.columns) << r.part;
+        EXPECT_EQ(s.Rows, r.rows) << r.part;
+        EXPECT_EQ(p->source, files.glabelsFile);
+    }
+    EXPECT_EQ(find(c, QStringLiteral("T-INCH"))->description, QStringLiteral("Address labels"));
+
+    // An equiv takes the geometry and description of the template it names.
+    const Product* copy = find(c, QStringLiteral("T-3x12B"));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->description, QStringLiteral("60 x 20 mm labels"));
+    EXPECT_EQ(copy->style.RightMargin, find(c, QStringLiteral("T-3x12"))->style.RightMargin);
+    EXPECT_EQ(std::string(copy->style.Name.data(), copy->style.Name.size()), std::string("Testmaker T-3x12B\0", 18));
+
+    const struct {
+        const char* part;
+        SkipReason reason;
+        const char* detailHas;
+    } skipped[] = {
+        {"T-ROUND", SkipReason::RoundLabel, "Label-round"},
+        {"T-CD", SkipReason::CdLabel, "Label-cd"},
+        {"T-TWO", SkipReason::SeveralLayouts, "2 layouts"},
+        {"T-WIDE", SkipReason::GridLeavesSheet, "right margin"},
+        {"T-BAD", SkipReason::Malformed, "attribute 'width' of Label-rectangle on line 39: '6O mm'"},
+        {"T-LOST", SkipReason::UnknownEquiv, "T-NONE"},
+        {"O-1", SkipReason::UnknownEquiv, "T-3x12"}, // another brand's template is not followed
+        {"T-XX9", SkipReason::UnknownPaper, "XX9"},
+    };
+    for (const auto& r : skipped) {
+        const Skipped* s = findSkipped(c, QLatin1String(r.part));
+        ASSERT_NE(s, nullptr) << r.part;
+        EXPECT_EQ(s->reason, r.reason) << r.part;
+        EXPECT_TRUE(s->detail.contains(QLatin1String(r.detailHas))) << r.part << ": " << s->detail.toStdString();
+        EXPECT_EQ(s->source, files.glabelsFile);
+    }
+    EXPECT_EQ(findSkipped(c, QStringLiteral("T-BAD"))->line, productfiles::GlabelsBadWidthLine - 1);
+    EXPECT_EQ(c.products().size() + c.skipped().size(), 12u);
+}
+
+TEST(ProductReaders, LibreOfficeLabelsConvertFromHundredthsOfAMillimetre)
+{
+    QTemporaryDir dir;
+    const auto files = productfiles::writeAll(dir.path());
+    Catalogue c;
+    c.addSource(files.libreOfficeFile);
+    ASSERT_TRUE(c.errors().empty());
+    ASSERT_EQ(c.products().size(), 2u);
+
+    const Product& p = c.products()[0];
+    EXPECT_EQ(p.brand, QStringLiteral("ヒサゴ"));
+    EXPECT_EQ(p.part, QStringLiteral("FSCGN863"));
+    EXPECT_EQ(p.description, QStringLiteral("宛名ラベル 12面"));
+    const Tlabelpar& s = p.style;
+    EXPECT_DOUBLE_EQ(s.SheetWidth, 210);
+    EXPECT_DOUBLE_EQ(s.LabelWidth, 86.4);
+    EXPECT_DOUBLE_EQ(s.LabelHeight, 42.3);
+    EXPECT_DOUBLE_EQ(s.LeftMargin, 18.6);
+    EXPECT_NEAR(s.RightMargin, 18.6, 0.0127 * 4);
+    EXPECT_NEAR(s.BottomMargin, 22.0, 0.0127 * 8);
+    EXPECT_EQ(s.Columns, 2);
+    EXPECT_EQ(s.Rows, 6);
+    EXPECT_EQ(c.products()[1].brand, QStringLiteral("Sanwa"));
+
+    ASSERT_EQ(c.skipped().size(), 2u);
+    EXPECT_EQ(c.skipped()[0].reason, SkipReason::Roll);
+    EXPECT_EQ(c.skipped()[1].reason, SkipReason::Malformed);
+    EXPECT_EQ(c.skipped()[1].detail, QStringLiteral("measure field 'width' on line %1: '90x0'").arg(productfiles::LibreOfficeBadMeasureLine));
+}
+
+TEST(ProductReaders, SourcesThatCannotBeReadAreNamedAndAddNothing)
+{
+    QTemporaryDir dir;
+    const auto files = productfiles::writeAll(dir.path());
+    // Broken at line 4, column 3: the file's earlier products are not listed either.
+    const QString broken = dir.filePath(QStringLiteral("broken.xml"));
+    productfiles::write(broken, "<manufacturers>\n<manufacturer name=\"A\">\n<label><name>X 1</name><measure>S;1;1;1;1;0;0;1;1;10;10</measure></label>\n</manufacturer\n");
+    const QString other = dir.filePath(QStringLiteral("other.xml"));
+    productfiles::write(other, "<?xml version=\"1.0\"?><html/>");
+    const QString locked = dir.filePath(QStringLiteral("locked"));
+    QDir().mkpath(locked);
+    QFile::setPermissions(locked, QFileDevice::WriteOwner);
+    const bool root = QDir(locked).isReadable();
+
+    const struct {
+        QString path;
+        SourceError::Kind kind;
+        const char* messageHas;
+    } rows[] = {
+        {broken, SourceError::MalformedXml, ":5:0: malformed XML: "},
+        {other, SourceError::NotADatabase, "is not a gLabels or LibreOffice label database"},
+        {dir.filePath(QStringLiteral("missing.xml")), SourceError::Missing, "does not exist"},
+        {locked, SourceError::UnreadableFolder, "cannot read the folder"},
+    };
+    for (const auto& r : rows) {
+        if (r.kind == SourceError::UnreadableFolder && root)
+            continue; // permissions do not stop root
+        Catalogue c;
+        c.addSource(r.path);
+        ASSERT_EQ(c.errors().size(), 1u) << r.path.toStdString();
+        EXPECT_EQ(c.errors()[0].kind, r.kind);
+        const std::string message = c.errors()[0].message();
+        EXPECT_NE(message.find(r.path.toStdString()), std::string::npos) << message;
+        EXPECT_NE(message.find(r.messageHas), std::string::npos) << message;
+        EXPECT_FALSE(c.errors()[0].messageJa().isEmpty());
+        EXPECT_TRUE(c.products().empty());
+    }
+    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+TEST(ProductReaders, SearchFoldsCaseAndWidthAndWantsEveryWord)
+{
+    QTemporaryDir dir;
+    const auto files = productfiles::writeAll(dir.path());
+    Catalogue c;
+    c.addSources({files.glabelsFolder, files.libreOfficeFile});
+    std::vector<QString> keys;
+    for (const Product& p : c.products())
+        keys.push_back(searchKey(p));
+    auto parts = [&](const QString& query) {
+        QStringList found;
+        for (size_t i = 0; i < keys.size(); ++i)
+            if (matchesQuery(keys[i], queryWords(query)))
+                found << c.products()[i].part;
+        return found.join(QLatin1Char(' '));
+    };
+    const struct {
+        const char* query;
+        const char* parts;
+    } rows[] = {
+        {"testmaker inch", "T-INCH"},
+        {"ＴＥＳＴＭＡＫＥＲ　ｉｎｃｈ", "T-INCH"},
+        {"ﾋｻｺﾞ", "FSCGN863"},
+        {"宛名", "FSCGN863"},
+        {"60 x 20", "T-3x12 T-3x12B"},
+        {"sanwa 12PCS", "LB-EL44"},
+        {"nothing-like-this", ""},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(parts(QString::fromUtf8(r.query)), QLatin1String(r.parts)) << r.query;
+    EXPECT_EQ(parts(QString()).count(QLatin1Char(' ')) + 1, qsizetype(c.products().size()));
+}
