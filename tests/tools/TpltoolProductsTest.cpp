@@ -1,0 +1,130 @@
+#include "ProductFiles.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ProductRun {
+    int status;
+    QString out;
+    QString err;
+};
+
+ProductRun tool(const QStringList& args)
+{
+    QProcess p;
+    p.start(TPLTOOL_PATH, args);
+    p.waitForFinished(120000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST(TpltoolProducts, ListsOneLineOrOneObjectPerProductAndSaysWhatWasSkipped)
+{
+    QTemporaryDir dir;
+    const auto files = productfiles::writeAll(dir.path());
+    const ProductRun r = tool({QStringLiteral("products"), files.glabelsFolder, files.libreOfficeFile});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 6) << r.out.toStdString();
+    EXPECT_EQ(lines[0], QStringLiteral("Testmaker\tT-3x12\t60 x 20 mm labels\t210x297\t60x20\t3x12\t") + files.glabelsFile);
+    EXPECT_TRUE(lines[4].startsWith(QStringLiteral("ヒサゴ\tFSCGN863\t宛名ラベル 12面\t210x297\t86.4x42.3\t2x6\t")));
+    EXPECT_TRUE(r.err.contains(QStringLiteral("skipped 10 of 16: 1 round label, 1 CD label, 1 more than one layout, "
+                                              "1 roll, 1 grid leaves the sheet, 1 unknown paper size, "
+                                              "2 unknown equiv template, 2 malformed value")))
+        << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(files.glabelsFile + QStringLiteral(":38: Testmaker T-BAD: malformed value: attribute "
+                                                                  "'width' of Label-rectangle on line 39: '6O mm'")))
+        << r.err.toStdString();
+
+    const ProductRun json = tool({QStringLiteral("products"), QStringLiteral("--json"), files.libreOfficeFile});
+    EXPECT_EQ(json.status, 0);
+    const QJsonArray list = QJsonDocument::fromJson(json.out.toUtf8()).array();
+    ASSERT_EQ(list.size(), 2);
+    const QJsonObject p = list[0].toObject();
+    EXPECT_EQ(p[QStringLiteral("name")].toString(), QStringLiteral("ヒサゴ FSCGN863"));
+    EXPECT_EQ(p[QStringLiteral("label_width")].toDouble(), 86.4);
+    EXPECT_EQ(p[QStringLiteral("rows")].toInt(), 6);
+    EXPECT_EQ(p[QStringLiteral("source")].toString(), files.libreOfficeFile);
+}
+
+TEST(TpltoolProducts, ImportWritesTheMatchingProductsOrNothing)
+{
+    QTemporaryDir dir;
+    const auto files = productfiles::writeAll(dir.path());
+    const QString out = dir.filePath(QStringLiteral("out.tpl"));
+    const ProductRun r = tool({QStringLiteral("import"), QStringLiteral("--match"), QStringLiteral("ﾋｻｺﾞ"), QStringLiteral("--match"),
+                        QStringLiteral("testmaker inch"), QStringLiteral("--group"), QStringLiteral("製品"),
+                        files.glabelsFolder, files.libreOfficeFile, out});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const ProductRun dump = tool({QStringLiteral("dump"), out});
+    const QJsonObject set = QJsonDocument::fromJson(dump.out.toUtf8()).object();
+    EXPECT_EQ(set[QStringLiteral("group_name")][QStringLiteral("text")].toString(), QStringLiteral("製品"));
+    const QJsonArray styles = set[QStringLiteral("styles")].toArray();
+    ASSERT_EQ(styles.size(), 2);
+    EXPECT_EQ(styles[0][QStringLiteral("name")][QStringLiteral("text")].toString(), QStringLiteral("Testmaker T-INCH"));
+    EXPECT_EQ(styles[1][QStringLiteral("name")][QStringLiteral("text")].toString(), QStringLiteral("ヒサゴ FSCGN863"));
+
+    const QString broken = dir.filePath(QStringLiteral("broken.xml"));
+    productfiles::write(broken, "<manufacturers><manufacturer name=\"A\">\n<label>\n</manufacturers>");
+    const QString existing = dir.filePath(QStringLiteral("existing.tpl"));
+    productfiles::write(existing, "keep me");
+    const struct {
+        const char* what;
+        QStringList args;
+        QString target;
+        int status;
+        QString errHas;
+    } refusals[] = {
+        {"nothing matches", {"--match", "no such product", files.libreOfficeFile}, out + "1", 1, "no product matched"},
+        {"malformed XML", {files.libreOfficeFile, broken}, out + "2", 2, broken + ":3:"},
+        {"missing source", {dir.filePath("missing")}, out + "3", 2, dir.filePath("missing") + "' does not exist"},
+        {"group too long", {"--group", "ラベルグループの名前", files.libreOfficeFile}, out + "4", 1, "at most 14 bytes"},
+        {"existing file kept on refusal", {files.libreOfficeFile, broken}, existing, 2, "nothing written"},
+    };
+    for (const auto& f : refusals) {
+        const QByteArray before = bytesOf(f.target);
+        const ProductRun run = tool(QStringList{QStringLiteral("import")} << f.args << f.target);
+        EXPECT_EQ(run.status, f.status) << f.what << ": " << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(f.errHas)) << f.what << ": " << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(QStringLiteral("nothing written"))) << f.what;
+        EXPECT_EQ(bytesOf(f.target), before) << f.what;
+    }
+}
+
+TEST(TpltoolProducts, InstalledGlabelsTemplatesRoundTripAndFit)
+{
+    const QString installed = QStringLiteral("/usr/share/libglabels-3.0/templates");
+    ASSERT_TRUE(QFile::exists(installed)) << "install glabels-data (scripts/test does)";
+    QTemporaryDir dir;
+    const QString tpl = dir.filePath(QStringLiteral("glabels.tpl"));
+    const QString json = dir.filePath(QStringLiteral("glabels.json"));
+    const QString again = dir.filePath(QStringLiteral("again.tpl"));
+    const ProductRun listed = tool({QStringLiteral("products"), installed});
+    const qsizetype products = listed.out.count(QLatin1Char('\n'));
+    ASSERT_EQ(tool({QStringLiteral("import"), installed, tpl}).status, 0);
+    const ProductRun dump = tool({QStringLiteral("dump"), tpl});
+    ASSERT_EQ(dump.status, 0);
+    productfiles::write(json, dump.out.toUtf8().constData());
+    ASSERT_EQ(tool({QStringLiteral("create"), json, again}).status, 0);
+    EXPECT_EQ(bytesOf(again), bytesOf(tpl));
+    // Every converted sheet passes the fit rule once stored.
+    const ProductRun check = tool({QStringLiteral("check"), tpl});
+    EXPECT_EQ(check.status, 0) << check.out.toStdString();
+    EXPECT_EQ(check.out.trimmed(), QStringLiteral("%1: ok, %2 styles").arg(tpl).arg(products));
+}
