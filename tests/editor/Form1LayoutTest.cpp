@@ -185,6 +185,7 @@ TEST(Form1Layout, MenusShowTheirActionsCaptionsShortcutsAndStates)
     const Row rows[] = {
         {form->New1, "新規作成(&N)", QKeySequence(Qt::CTRL | Qt::Key_N), true},
         {form->Open1, "開く(&O)", QKeySequence(Qt::CTRL | Qt::Key_O), true},
+        {form->AddProducts1, "製品から追加(&I)...", QKeySequence(), true},
         {form->S1, "上書き保存(&S)", QKeySequence(Qt::CTRL | Qt::Key_S), true},
         {form->SaveAs1, "名前を付けて保存(&A)", QKeySequence(), true},
         {form->ExportPdf1, "PDF に書き出す(&E)...", QKeySequence(), true},
@@ -200,8 +201,8 @@ TEST(Form1Layout, MenusShowTheirActionsCaptionsShortcutsAndStates)
         EXPECT_EQ(row.item->isEnabled(), row.enabled);
     }
     EXPECT_EQ(form->File1->actions(),
-              (QList<QAction*>{form->New1, form->Open1, form->S1, form->SaveAs1, form->N3, form->ExportPdf1,
-                               form->TestPrint1, form->N2, form->Exit1}));
+              (QList<QAction*>{form->New1, form->Open1, form->AddProducts1, form->S1, form->SaveAs1, form->N3,
+                               form->ExportPdf1, form->TestPrint1, form->N2, form->Exit1}));
     EXPECT_TRUE(form->N3->isSeparator());
     EXPECT_TRUE(form->N2->isSeparator());
     EXPECT_EQ(form->Help1->actions(), (QList<QAction*>{form->Contents1, form->About1}));

@@ -1,0 +1,139 @@
+// "製品から追加": the dialog over label databases and what OK adds to the set.
+#include "EditorTestSupport.h"
+#include "ProductFiles.h"
+
+#include "editor/ProductDialog.h"
+#include "labeldata/Cp932.h"
+#include "numberedit/UpdownNumberEdit.h"
+#include "toolkit/Image.h"
+#include "toolkit/SpinEdit.h"
+
+#include <QAction>
+#include <QDialogButtonBox>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList column(ProductDialog& d, int c)
+{
+    QStringList texts;
+    const QAbstractItemModel* m = d.ProductList->model();
+    for (int r = 0; r < m->rowCount(); ++r)
+        texts << m->index(r, c).data().toString();
+    return texts;
+}
+
+void selectRows(ProductDialog& d, const QList<int>& rows)
+{
+    QItemSelectionModel* s = d.ProductList->selectionModel();
+    s->clearSelection();
+    for (int r : rows) {
+        const QModelIndex i = d.ProductList->model()->index(r, 0);
+        s->setCurrentIndex(i, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+}
+
+} // namespace
+
+TEST(Form1Products, SearchNarrowsTheListAsTheUserTypesAndThePreviewFollows)
+{
+    QTemporaryDir dir;
+    const auto files = productfiles::writeAll(dir.path());
+    ProductDialog d({files.glabelsFolder, files.libreOfficeFile});
+    d.show();
+    EXPECT_EQ(column(d, 1), (QStringList{"T-3x12", "T-3x12B", "T-INCH", "T-POINT", "FSCGN863", "LB-EL44"}));
+    EXPECT_EQ(column(d, 0)[4], QStringLiteral("ヒサゴ"));
+    EXPECT_EQ(column(d, 3)[2], QStringLiteral("215.9 × 279.4"));
+    EXPECT_EQ(column(d, 4)[4], QStringLiteral("86.4 × 42.3"));
+    EXPECT_EQ(column(d, 5)[0], QStringLiteral("3 × 12"));
+    EXPECT_EQ(d.SkippedLabel->text(),
+              QStringLiteral("一覧にない製品 10 件: 丸形ラベル 1、CDラベル 1、複数の配置 1、ロール紙 1、台紙からはみ出す配置 1、"
+                             "不明な用紙サイズ 1、不明な参照先 2、不正な値 2"));
+
+    const struct {
+        const char* typed;
+        QStringList parts;
+    } rows[] = {
+        {"inch", {"T-INCH"}},
+        {"ＩＮＣＨ", {"T-INCH"}},
+        {"ﾋｻｺﾞ", {"FSCGN863"}},
+        {"宛名", {"FSCGN863"}},
+        {"testmaker 60", {"T-3x12", "T-3x12B"}},
+        {"xyz", {}},
+        {"", {"T-3x12", "T-3x12B", "T-INCH", "T-POINT", "FSCGN863", "LB-EL44"}},
+    };
+    for (const auto& r : rows) {
+        d.SearchEdit->clear();
+        // Key by key for ASCII; the input method delivers other text in one piece.
+        const QString typed = QString::fromUtf8(r.typed);
+        if (typed.toLatin1() == r.typed)
+            QTest::keyClicks(d.SearchEdit, typed);
+        else
+            d.SearchEdit->insert(typed);
+        EXPECT_EQ(column(d, 1), r.parts) << r.typed;
+    }
+
+    // The preview draws the product under the cursor as the main window would.
+    selectRows(d, {0});
+    const QImage first = d.ProductPreview->Picture().copy();
+    selectRows(d, {4});
+    EXPECT_NE(d.ProductPreview->Picture(), first);
+    EXPECT_EQ(d.ProductPreview->Picture().size(), QSize(249, 289));
+}
+
+TEST(Form1Products, OkAddsTheSelectedProductsAtTheEndAsPlusDoes)
+{
+    QTemporaryDir dir;
+    const auto files = productfiles::writeAll(dir.path());
+    auto form = newWindow();
+    form->ProductSources = {files.glabelsFolder};
+    form->S1->setEnabled(false);
+    form->Button4->setEnabled(true);
+
+    ModalAnswers answers;
+    answers.then([&](QWidget* w) {
+        auto* d = qobject_cast<ProductDialog*>(w);
+        ASSERT_NE(d, nullptr);
+        EXPECT_EQ(d->ProductList->model()->rowCount(), 4);
+        // A file added through the button joins the list.
+        d->AddFileButton->click();
+        EXPECT_EQ(d->ProductList->model()->rowCount(), 6);
+        selectRows(*d, {2, 4});
+        d->Buttons->button(QDialogButtonBox::Ok)->click();
+    });
+    answers.file(files.libreOfficeFile);
+    form->AddProducts1->trigger();
+    ASSERT_EQ(answers.pending(), 0u);
+
+    ASSERT_EQ(form->ComboBox1->count(), 2);
+    EXPECT_EQ(form->ComboBox1->itemText(0), QStringLiteral("Testmaker T-INCH"));
+    EXPECT_EQ(form->ComboBox1->itemText(1), QStringLiteral("ヒサゴ FSCGN863"));
+    ASSERT_EQ(form->Datatree->LabelList.size(), 2u);
+    EXPECT_EQ(cp932::visibleText(form->Datatree->LabelList[1]->Name), QStringLiteral("ヒサゴ FSCGN863"));
+    EXPECT_EQ(form->ComboBox1->currentIndex(), 1);
+    EXPECT_EQ(form->SpinEdit2->Value(), 2);
+    EXPECT_EQ(form->SpinEdit1->Value(), 6);
+    EXPECT_EQ(form->UpdownNumberEdit3->text(), QStringLiteral("86.40"));
+    EXPECT_EQ(form->UpdownNumberEdit5->text(), QStringLiteral("18.60"));
+    EXPECT_FALSE(form->Button4->isEnabled());
+    EXPECT_TRUE(form->S1->isEnabled());
+    // The added file is offered again next time.
+    EXPECT_EQ(form->ProductSources, (QStringList{files.glabelsFolder, files.libreOfficeFile}));
+
+    // Cancel adds nothing.
+    ModalAnswers cancel;
+    cancel.then([](QWidget* w) {
+        auto* d = qobject_cast<ProductDialog*>(w);
+        selectRows(*d, {0});
+        d->reject();
+    });
+    form->AddProducts1->trigger();
+    EXPECT_EQ(form->ComboBox1->count(), 2);
+}
