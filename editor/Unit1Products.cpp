@@ -36,6 +36,7 @@ void TForm1::addStyles(const std::vector<Tlabelpar>& styles)
         names << cp932::visibleText(s.Name);
     }
     ComboBox1->addItems(names);
+    markSetChanged();
     // As after "+" for each: the last one added is selected and shown, U is off, Save is on.
     ComboBox1->setCurrentIndex(ComboBox1->count() - 1);
     ComboBox1Select();

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
@@ -96,19 +97,25 @@ TEST(Form1Products, OkAddsTheSelectedProductsAtTheEndAsPlusDoes)
     form->ProductSources = {files.glabelsFolder};
     form->S1->setEnabled(false);
     form->Button4->setEnabled(true);
+    ASSERT_FALSE(form->hasUnsavedChanges());
 
     ModalAnswers answers;
     answers.then([&](QWidget* w) {
         auto* d = qobject_cast<ProductDialog*>(w);
         ASSERT_NE(d, nullptr);
         EXPECT_EQ(d->ProductList->model()->rowCount(), 4);
-        // A file added through the button joins the list.
-        d->AddFileButton->click();
+        // From the event loop, so the file dialog is answered next.
+        QTimer::singleShot(0, d->AddFileButton, &QPushButton::click);
+    });
+    answers.file(files.libreOfficeFile);
+    answers.then([&](QWidget* w) {
+        auto* d = qobject_cast<ProductDialog*>(w);
+        ASSERT_NE(d, nullptr);
+        // The added file joins the list.
         EXPECT_EQ(d->ProductList->model()->rowCount(), 6);
         selectRows(*d, {2, 4});
         d->Buttons->button(QDialogButtonBox::Ok)->click();
     });
-    answers.file(files.libreOfficeFile);
     form->AddProducts1->trigger();
     ASSERT_EQ(answers.pending(), 0u);
 
@@ -124,6 +131,7 @@ TEST(Form1Products, OkAddsTheSelectedProductsAtTheEndAsPlusDoes)
     EXPECT_EQ(form->UpdownNumberEdit5->text(), QStringLiteral("18.60"));
     EXPECT_FALSE(form->Button4->isEnabled());
     EXPECT_TRUE(form->S1->isEnabled());
+    EXPECT_TRUE(form->hasUnsavedChanges());
     // The added file is offered again next time.
     EXPECT_EQ(form->ProductSources, (QStringList{files.glabelsFolder, files.libreOfficeFile}));
 
