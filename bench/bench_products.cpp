@@ -3,6 +3,8 @@
 #include "editor/ProductDialog.h"
 #include "products/Catalogue.h"
 
+#include <benchmark/benchmark.h>
+
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QFile>
@@ -10,8 +12,6 @@
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <QWindow>
-
-#include <benchmark/benchmark.h>
 
 namespace {
 

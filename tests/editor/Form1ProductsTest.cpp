@@ -1,12 +1,13 @@
 // "製品から追加": the dialog over label databases and what OK adds to the set.
-#include "EditorTestSupport.h"
-#include "ProductFiles.h"
-
 #include "editor/ProductDialog.h"
 #include "labeldata/Cp932.h"
 #include "numberedit/UpdownNumberEdit.h"
 #include "toolkit/Image.h"
 #include "toolkit/SpinEdit.h"
+#include "EditorTestSupport.h"
+#include "ProductFiles.h"
+
+#include <gtest/gtest.h>
 
 #include <QAction>
 #include <QDialogButtonBox>
@@ -17,8 +18,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
-
-#include <gtest/gtest.h>
 
 namespace {
 

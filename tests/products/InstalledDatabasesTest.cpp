@@ -2,12 +2,12 @@
 #include "labeldata/Tdatatree.h"
 #include "products/Catalogue.h"
 
+#include <gtest/gtest.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-
-#include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>

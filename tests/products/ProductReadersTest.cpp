@@ -1,10 +1,10 @@
-#include "ProductFiles.h"
 #include "products/Catalogue.h"
+#include "ProductFiles.h"
+
+#include <gtest/gtest.h>
 
 #include <QFile>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 using namespace products;
 

@@ -1,13 +1,13 @@
 #include "ProductFiles.h"
 
+#include <gtest/gtest.h>
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 namespace {
 
