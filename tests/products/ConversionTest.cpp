@@ -79,8 +79,9 @@ TEST(Conversion, GridBecomesMarginsAndSpacingsOrIsRefusedWithItsReason)
                            (s.Columns - 1) * MmToMil(s.HorizontalSpacing) + MmToMil(s.RightMargin);
         const int down = MmToMil(s.TopMargin) + s.Rows * MmToMil(s.LabelHeight) +
                          (s.Rows - 1) * MmToMil(s.VerticalSpacing) + MmToMil(s.BottomMargin);
-        if (r.right > 0)
+        if (r.right > 0) {
             EXPECT_EQ(across, MmToMil(s.SheetWidth)) << r.what;
+        }
         EXPECT_EQ(down, MmToMil(s.SheetHeight)) << r.what;
     }
 }
