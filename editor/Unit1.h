@@ -143,6 +143,8 @@ public:
     // "製品から追加": styles from label databases, added at the end of the list.
     void FileAddProducts1Execute();
     void addStyles(const std::vector<Tlabelpar>& styles);
+    // Whether the set can take count more styles; says why not when it cannot.
+    bool roomForStyles(size_t count);
     void FileSave1Execute();
     bool FileSaveAs1BeforeExecute();
     void FileSaveAs1Execute();

@@ -4,7 +4,6 @@
 #include "editor/ProductDialog.h"
 #include "labeldata/Cp932.h"
 #include "labeldata/Tdatatree.h"
-#include "toolkit/Application.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -26,10 +25,8 @@ void TForm1::addStyles(const std::vector<Tlabelpar>& styles)
     if (styles.empty())
         return;
     // All or none: a set cut short at the limit would leave the user guessing which were added.
-    if (Datatree->LabelList.size() + styles.size() > Tdatatree::MaxStyles) {
-        showMessage(QStringLiteral("ラベルのスタイルはこれ以上登録できません（最大 %1 個）。").arg(Tdatatree::MaxStyles));
+    if (!roomForStyles(styles.size()))
         return;
-    }
     QStringList names;
     for (const Tlabelpar& s : styles) {
         Datatree->LabelList.push_back(std::make_unique<Tlabelpar>(s));

@@ -81,14 +81,21 @@ void TForm1::Button4Click()
     Button4->setEnabled(false);
 }
 
-void TForm1::Button3Click()
+bool TForm1::roomForStyles(size_t count)
 {
     // The count word of the file holds no more; a 65536th style would be lost on saving.
-    if (Datatree->LabelList.size() >= Tdatatree::MaxStyles) {
+    if (Datatree->LabelList.size() + count > Tdatatree::MaxStyles) {
         showMessage(QStringLiteral("ラベルのスタイルはこれ以上登録できません（最大 %1 個）。")
                         .arg(Tdatatree::MaxStyles));
-        return;
+        return false;
     }
+    return true;
+}
+
+void TForm1::Button3Click()
+{
+    if (!roomForStyles(1))
+        return;
     const Cp932Validator validator;
     const std::optional<QString> text
         = InputBox(QStringLiteral("ラベル登録"), QStringLiteral("ラベル名を入力してください"), QString(), &validator);

@@ -7,7 +7,9 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
@@ -57,6 +59,10 @@ public:
                 return;
             }
             dialog->selectFile(path);
+            // selectFile leaves the name box alone while it has the focus, and whether it has it
+            // yet depends on when the window was activated; a name typed there always counts.
+            if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                name->setText(path);
             static_cast<QDialog*>(dialog)->accept(); // runs the file dialog's own checks
         });
     }
@@ -78,17 +84,39 @@ private:
     void poll()
     {
         QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || modal == last || next >= answers.size())
+        if (modal != answered)
+            answered = nullptr; // closed, or another dialog on top: a later showing is a new one
+        if (!modal || modal == inAnswer)
             return;
-        last = modal;
-        answers[next++](modal);
-        last = nullptr;
+        // Qt's file dialog reads a new folder in the background and may stay open when answered
+        // too early; a dialog still up after its answer gets the same answer again, never the next.
+        if (modal == answered) {
+            if (++stillUp >= 25) {
+                stillUp = 0;
+                answer(modal, next - 1);
+            }
+            return;
+        }
+        if (next >= answers.size())
+            return;
+        answer(modal, next++);
+    }
+
+    void answer(QWidget* modal, size_t index)
+    {
+        inAnswer = modal;
+        answered = modal;
+        stillUp = 0;
+        answers[index](modal);
+        inAnswer = nullptr;
     }
 
     QTimer timer;
     std::vector<Answer> answers;
     size_t next = 0;
-    QWidget* last = nullptr;
+    QWidget* inAnswer = nullptr;
+    QPointer<QWidget> answered;
+    int stillUp = 0;
 };
 
 // A window as the program starts it.

@@ -72,13 +72,22 @@ std::string refusal(LoadResult result)
         : "damaged: its directory or a record lies beyond the end of the file";
 }
 
-int dump(const QString& path)
+// Reads a template file whole into set; nullopt (and a message) when it cannot be read.
+std::optional<LoadResult> loadTemplate(const QString& path, Tdatatree& set)
 {
     QByteArray image;
     if (!readWhole(path, image))
-        return Failure;
+        return std::nullopt;
+    return set.LoadImage(std::string_view(image.constData(), size_t(image.size())));
+}
+
+int dump(const QString& path)
+{
     Tdatatree set;
-    const LoadResult result = set.LoadImage(std::string_view(image.constData(), size_t(image.size())));
+    const std::optional<LoadResult> loaded = loadTemplate(path, set);
+    if (!loaded)
+        return Failure;
+    const LoadResult result = *loaded;
     if (result != LoadResult::Loaded) {
         printErr(quoted(path) + " is " + refusal(result));
         return Failure;
@@ -104,7 +113,10 @@ int create(const QString& jsonPath, const QString& outPath)
     try {
         set.Save();
     } catch (const labeldata::FileError& e) {
-        printErr("cannot write " + quoted(outPath) + ": " + e.reason().toStdString());
+        const std::string reason = e.styleCount() ? std::to_string(e.styleCount()) + " label styles; one file holds at most "
+                                                        + std::to_string(e.maxStyles())
+                                                  : e.reason().toStdString();
+        printErr("cannot write " + quoted(outPath) + ": " + reason);
         return Failure;
     }
     return Ok;
@@ -112,11 +124,11 @@ int create(const QString& jsonPath, const QString& outPath)
 
 int check(const QString& path)
 {
-    QByteArray image;
-    if (!readWhole(path, image))
-        return Failure;
     Tdatatree set;
-    const LoadResult result = set.LoadImage(std::string_view(image.constData(), size_t(image.size())));
+    const std::optional<LoadResult> loaded = loadTemplate(path, set);
+    if (!loaded)
+        return Failure;
+    const LoadResult result = *loaded;
     const std::string name = path.toStdString();
     if (result != LoadResult::Loaded) {
         std::printf("%s: %s\n", name.c_str(), refusal(result).c_str());
@@ -151,11 +163,11 @@ std::optional<size_t> findStyle(const Tdatatree& set, const QString& which)
 
 int makeSheet(const QString& path, const QString& outPath, const QStringList& wanted)
 {
-    QByteArray image;
-    if (!readWhole(path, image))
-        return Failure;
     Tdatatree set;
-    const LoadResult result = set.LoadImage(std::string_view(image.constData(), size_t(image.size())));
+    const std::optional<LoadResult> loaded = loadTemplate(path, set);
+    if (!loaded)
+        return Failure;
+    const LoadResult result = *loaded;
     if (result != LoadResult::Loaded) {
         printErr(quoted(path) + " is " + refusal(result));
         return Failure;
@@ -214,7 +226,10 @@ int makeSheet(const QString& path, const QString& outPath, const QStringList& wa
     try {
         sheet::writeTestSheetPdf(outPath, pages);
     } catch (const labeldata::FileError& e) {
-        printErr("cannot write " + quoted(outPath) + ": " + e.reason().toStdString());
+        const std::string reason = e.styleCount() ? std::to_string(e.styleCount()) + " label styles; one file holds at most "
+                                                        + std::to_string(e.maxStyles())
+                                                  : e.reason().toStdString();
+        printErr("cannot write " + quoted(outPath) + ": " + reason);
         return Failure;
     }
     return Ok;
