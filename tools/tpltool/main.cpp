@@ -81,17 +81,20 @@ std::optional<LoadResult> loadTemplate(const QString& path, Tdatatree& set)
     return set.LoadImage(std::string_view(image.constData(), size_t(image.size())));
 }
 
+// For the commands that need the whole set: false, and a message, unless it loaded.
+bool loadWhole(const QString& path, Tdatatree& set)
+{
+    const std::optional<LoadResult> loaded = loadTemplate(path, set);
+    if (loaded && *loaded != LoadResult::Loaded)
+        printErr(quoted(path) + " is " + refusal(*loaded));
+    return loaded == LoadResult::Loaded;
+}
+
 int dump(const QString& path)
 {
     Tdatatree set;
-    const std::optional<LoadResult> loaded = loadTemplate(path, set);
-    if (!loaded)
+    if (!loadWhole(path, set))
         return Failure;
-    const LoadResult result = *loaded;
-    if (result != LoadResult::Loaded) {
-        printErr(quoted(path) + " is " + refusal(result));
-        return Failure;
-    }
     const std::string json = templateToJson(set);
     std::fwrite(json.data(), 1, json.size(), stdout);
     return std::fflush(stdout) == 0 ? Ok : Failure;
@@ -164,14 +167,8 @@ std::optional<size_t> findStyle(const Tdatatree& set, const QString& which)
 int makeSheet(const QString& path, const QString& outPath, const QStringList& wanted)
 {
     Tdatatree set;
-    const std::optional<LoadResult> loaded = loadTemplate(path, set);
-    if (!loaded)
+    if (!loadWhole(path, set))
         return Failure;
-    const LoadResult result = *loaded;
-    if (result != LoadResult::Loaded) {
-        printErr(quoted(path) + " is " + refusal(result));
-        return Failure;
-    }
     std::vector<size_t> chosen;
     for (const QString& which : wanted) {
         const std::optional<size_t> index = findStyle(set, which);
