@@ -1,5 +1,6 @@
 #include "ProductCommands.h"
 
+#include "ToolOutput.h"
 #include "labeldata/Cp932.h"
 #include "labeldata/FileError.h"
 #include "labeldata/Names.h"
@@ -15,13 +16,6 @@
 #include <string>
 
 namespace {
-
-enum Status { Ok = 0, Problems = 1, Failure = 2 };
-
-void printErr(const std::string& text)
-{
-    std::fputs(("tpltool: " + text + "\n").c_str(), stderr);
-}
 
 QString number(double v)
 {
@@ -180,8 +174,7 @@ int importProducts(const QStringList& sources, const QStringList& matches, const
     try {
         set.Save();
     } catch (const labeldata::FileError& e) {
-        printErr("cannot write '" + out.toStdString() + "': " + e.reason().toStdString());
-        return Failure;
+        return reportWriteFailure(out, e);
     }
     std::fprintf(stderr, "tpltool: wrote %zu styles to '%s'\n", set.LabelList.size(), out.toStdString().c_str());
     return Ok;

@@ -8,6 +8,7 @@
 #include "ProductCommands.h"
 #include "TemplateCheck.h"
 #include "TemplateJson.h"
+#include "ToolOutput.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -21,7 +22,6 @@
 
 namespace {
 
-enum Status { Ok = 0, Problems = 1, Failure = 2 };
 
 const char Usage[] =
     "usage: tpltool dump FILE.tpl              print the template set as JSON\n"
@@ -35,20 +35,6 @@ const char Usage[] =
     "                                          databases (a file or folder; none: the installed ones)\n"
     "       tpltool import [--match TEXT]... [--group NAME] [SOURCE...] OUT.tpl\n"
     "                                          make a template file of the matching products\n";
-
-void printErr(const std::string& text)
-{
-    std::fputs(("tpltool: " + text + "\n").c_str(), stderr);
-}
-
-std::string quoted(const QString& path)
-{
-    // Appended rather than "'" + path: GCC 12 warns falsely about that form in Release builds.
-    std::string text = "'";
-    text += path.toStdString();
-    text += '\'';
-    return text;
-}
 
 bool readWhole(const QString& path, QByteArray& bytes)
 {
@@ -116,11 +102,7 @@ int create(const QString& jsonPath, const QString& outPath)
     try {
         set.Save();
     } catch (const labeldata::FileError& e) {
-        const std::string reason = e.styleCount() ? std::to_string(e.styleCount()) + " label styles; one file holds at most "
-                                                        + std::to_string(e.maxStyles())
-                                                  : e.reason().toStdString();
-        printErr("cannot write " + quoted(outPath) + ": " + reason);
-        return Failure;
+        return reportWriteFailure(outPath, e);
     }
     return Ok;
 }
@@ -223,11 +205,7 @@ int makeSheet(const QString& path, const QString& outPath, const QStringList& wa
     try {
         sheet::writeTestSheetPdf(outPath, pages);
     } catch (const labeldata::FileError& e) {
-        const std::string reason = e.styleCount() ? std::to_string(e.styleCount()) + " label styles; one file holds at most "
-                                                        + std::to_string(e.maxStyles())
-                                                  : e.reason().toStdString();
-        printErr("cannot write " + quoted(outPath) + ": " + reason);
-        return Failure;
+        return reportWriteFailure(outPath, e);
     }
     return Ok;
 }
