@@ -193,7 +193,7 @@ bool TrueTypeFont::read(const TableSource& table, const QString& family)
     unitsPerEm_ = u16(head + 18);
     const qint16 locaFormat = s16(head + 50);
     glyphCount_ = u16(maxp_.constData() + 4);
-    metricsCount_ = std::min<qsizetype>(u16(hhea + 34), hmtx_.size() / 4);
+    metricsCount_ = int(std::min<qsizetype>({u16(hhea + 34), hmtx_.size() / 4, glyphCount_}));
     if (unitsPerEm_ == 0 || glyphCount_ == 0 || metricsCount_ == 0
         || (locaFormat != 0 && locaFormat != 1))
         return false;

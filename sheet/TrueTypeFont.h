@@ -41,7 +41,7 @@ public:
 
     // A complete TrueType font program of .notdef and the given glyphs: glyph i + 1 of the
     // result is glyphs[i]; components of composite glyphs follow them. Glyphs out of range or
-    // damaged become empty.
+    // damaged become empty; glyphs past the 65535 a font can hold are left out.
     QByteArray subset(const std::vector<quint32>& glyphs) const;
 
 private:
