@@ -10,7 +10,7 @@ TESSEL_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   fonts-ipafont-gothic glabels-data
-  libqt6printsupport6 poppler-utils
+  libqt6printsupport6 poppler-utils qpdf
   xvfb xauth x11-utils imagemagick librsvg2-bin xdotool
   qt6-translations-l10n
   xdg-utils shared-mime-info desktop-file-utils libfile-mimeinfo-perl libglib2.0-bin

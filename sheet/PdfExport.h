@@ -15,7 +15,8 @@ struct SheetPage {
 };
 
 // The PDF of the pages, one test sheet each, every page the size of its own sheet. A PDF is
-// never calibrated. Throws std::invalid_argument for a page whose style has a problem.
+// never calibrated. Throws std::invalid_argument for no pages or a page whose style has a
+// problem.
 QByteArray testSheetPdf(const std::vector<SheetPage>& pages);
 
 // Writes that PDF to path through a temporary file and a rename, so a failed write leaves no

@@ -42,6 +42,7 @@ QString writePdf(const QTemporaryDir& dir, const QString& name, const std::vecto
 {
     const QString path = dir.filePath(name);
     sheet::writeTestSheetPdf(path, pages);
+    EXPECT_EQ(pdfprobe::structureProblems(path), QString()) << name.toStdString();
     return path;
 }
 

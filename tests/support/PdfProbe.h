@@ -1,6 +1,6 @@
 #pragma once
 
-// Reads PDFs back with poppler's tools: page sizes from pdfinfo, and lines from a greyscale
+// Reads PDFs back with poppler's tools and checks them with qpdf: page sizes from pdfinfo, and lines from a greyscale
 // raster of pdftoppm at 254 dpi, ten pixels to the millimetre.
 #include <QByteArray>
 #include <QProcess>
@@ -20,6 +20,19 @@ inline QByteArray run(const QString& program, const QStringList& args)
     p.start(program, args);
     p.waitForFinished(120000);
     return p.readAllStandardOutput();
+}
+
+// What qpdf finds wrong with the file's structure (objects, cross-reference table, streams, fonts'
+// dictionaries); empty for a sound file. Poppler quietly repairs much of that, other readers don't.
+inline QString structureProblems(const QString& pdf)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf});
+    if (!p.waitForFinished(120000))
+        return QStringLiteral("qpdf did not finish");
+    const QString output = QString::fromUtf8(p.readAll());
+    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0 ? QString() : output;
 }
 
 // Each page's size in millimetres.
