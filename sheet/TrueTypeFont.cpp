@@ -2,6 +2,7 @@
 
 #include <QRawFont>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -307,6 +308,8 @@ QByteArray TrueTypeFont::subset(const std::vector<quint32>& requested) const
     qsizetype glyfLength = 0;
     for (const Entry& e : glyphs)
         glyfLength += padded(e.data.length);
+    // A font without a glyf table is no TrueType font, even when every glyph in it is empty.
+    glyfLength = std::max<qsizetype>(glyfLength, 4);
 
     struct Table {
         const char* tag;
