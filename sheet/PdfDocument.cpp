@@ -234,7 +234,7 @@ private:
     void writeFont(const EmbeddedFont& font);
 
     void syncClip();
-    void beginDrawing();
+    void beginDrawing(bool stroke, bool fill);
     void putPen();
     void paint(bool stroke, bool fill, bool evenOdd);
 
@@ -497,7 +497,7 @@ void PdfEngine::syncClip()
     emittedClip_ = wanted;
 }
 
-void PdfEngine::beginDrawing()
+void PdfEngine::beginDrawing(bool stroke, bool fill)
 {
     syncClip();
     content_ += "q\n";
@@ -510,6 +510,10 @@ void PdfEngine::beginDrawing()
         putNumber(content_, transform_.dy(), LengthDecimals);
         content_ += "cm\n";
     }
+    if (stroke)
+        putPen();
+    if (fill)
+        putColour(content_, brush_.color(), "rg\n");
 }
 
 void PdfEngine::putPen()
@@ -555,11 +559,7 @@ void PdfEngine::drawRects(const QRectF* rects, int count)
     const bool stroke = pen_.style() != Qt::NoPen, fill = brush_.style() != Qt::NoBrush;
     if (count <= 0 || !(stroke || fill))
         return;
-    beginDrawing();
-    if (stroke)
-        putPen();
-    if (fill)
-        putColour(content_, brush_.color(), "rg\n");
+    beginDrawing(stroke, fill);
     for (int i = 0; i < count; ++i) {
         putPoint(content_, rects[i].topLeft());
         putNumber(content_, rects[i].width(), LengthDecimals);
@@ -573,8 +573,7 @@ void PdfEngine::drawLines(const QLineF* lines, int count)
 {
     if (count <= 0 || pen_.style() == Qt::NoPen)
         return;
-    beginDrawing();
-    putPen();
+    beginDrawing(true, false);
     for (int i = 0; i < count; ++i) {
         putPoint(content_, lines[i].p1());
         content_ += "m ";
@@ -589,11 +588,7 @@ void PdfEngine::drawPath(const QPainterPath& path)
     const bool stroke = pen_.style() != Qt::NoPen, fill = brush_.style() != Qt::NoBrush;
     if (path.isEmpty() || !(stroke || fill))
         return;
-    beginDrawing();
-    if (stroke)
-        putPen();
-    if (fill)
-        putColour(content_, brush_.color(), "rg\n");
+    beginDrawing(stroke, fill);
     putPath(content_, path);
     paint(stroke, fill, path.fillRule() == Qt::OddEvenFill);
 }
@@ -604,11 +599,7 @@ void PdfEngine::drawPolygon(const QPointF* points, int count, PolygonDrawMode mo
     const bool fill = mode != PolylineMode && brush_.style() != Qt::NoBrush;
     if (count < 2 || !(stroke || fill))
         return;
-    beginDrawing();
-    if (stroke)
-        putPen();
-    if (fill)
-        putColour(content_, brush_.color(), "rg\n");
+    beginDrawing(stroke, fill);
     putPoint(content_, points[0]);
     content_ += "m\n";
     for (int i = 1; i < count; ++i) {
@@ -674,7 +665,7 @@ void PdfEngine::drawGlyphs(const QRawFont& raw, EmbeddedFont* embedded, const QL
 {
     if (glyphs.isEmpty())
         return;
-    beginDrawing();
+    beginDrawing(false, false);
     if (!embedded) {
         // Outlines, filled in the pen's colour as Qt draws text.
         QPainterPath outlines;
