@@ -30,40 +30,39 @@ Tlabelpar grid()
     return s;
 }
 
-void BM_BlankPageA4(benchmark::State& state)
+// One A4 page through QPdfWriter, with whatever draw puts on it.
+template <typename Draw>
+void qtPdfPage(benchmark::State& state, Draw draw)
 {
-    const Tlabelpar s = a4();
+    const QPageLayout layout = sheet::pageLayout(a4());
     for (auto _ : state) {
         QBuffer buffer;
         buffer.open(QIODevice::WriteOnly);
         {
             QPdfWriter writer(&buffer);
-            writer.setPageLayout(sheet::pageLayout(s));
+            writer.setPageLayout(layout);
             QPainter painter(&writer);
+            draw(painter);
         }
         benchmark::DoNotOptimize(buffer.data().size());
     }
+}
+
+void BM_BlankPageA4(benchmark::State& state)
+{
+    qtPdfPage(state, [](QPainter&) {});
 }
 BENCHMARK(BM_BlankPageA4)->Unit(benchmark::kMillisecond);
 
 // A blank page with one digit: what Qt's PDF engine spends on embedding a font at all.
 void BM_OneDigitA4(benchmark::State& state)
 {
-    const Tlabelpar s = a4();
     QFont font;
     font.setFamilies({QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP")});
-    for (auto _ : state) {
-        QBuffer buffer;
-        buffer.open(QIODevice::WriteOnly);
-        {
-            QPdfWriter writer(&buffer);
-            writer.setPageLayout(sheet::pageLayout(s));
-            QPainter painter(&writer);
-            painter.setFont(font);
-            painter.drawText(QPointF(100, 100), QStringLiteral("1"));
-        }
-        benchmark::DoNotOptimize(buffer.data().size());
-    }
+    qtPdfPage(state, [&](QPainter& painter) {
+        painter.setFont(font);
+        painter.drawText(QPointF(100, 100), QStringLiteral("1"));
+    });
 }
 BENCHMARK(BM_OneDigitA4)->Unit(benchmark::kMillisecond);
 
