@@ -1,28 +1,34 @@
 #include "editor/CommandLine.h"
 
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+
 CommandLine parseCommandLine(const QStringList& arguments)
 {
+    QCommandLineParser parser;
+    // "-abc" is one unknown option; "-" alone is a file name, and so is everything after "--".
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringLiteral("version"));
+    parser.addOptions({help, version});
+
     CommandLine result;
-    QStringList files;
-    bool optionsEnded = false;
-    for (const QString& argument : arguments) {
-        // "-" alone is a file name, and so is everything after "--".
-        if (optionsEnded || argument.size() < 2 || !argument.startsWith(QLatin1Char('-'))) {
-            files << argument;
-        } else if (argument == QLatin1String("--")) {
-            optionsEnded = true;
-        } else if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
-            result.action = CommandLine::Help;
-            return result;
-        } else if (argument == QLatin1String("--version")) {
-            result.action = CommandLine::Version;
-            return result;
-        } else {
-            result.action = CommandLine::Usage;
-            result.error = QStringLiteral("unknown option '%1'").arg(argument);
-            return result;
-        }
+    // The parser skips its first word, the program's name.
+    const bool parsed = parser.parse(QStringList{QStringLiteral("tessel-editor")} + arguments);
+    if (parser.isSet(help)) {
+        result.action = CommandLine::Help;
+        return result;
     }
+    if (parser.isSet(version)) {
+        result.action = CommandLine::Version;
+        return result;
+    }
+    if (!parsed) {
+        result.action = CommandLine::Usage;
+        result.error = parser.errorText();
+        return result;
+    }
+    const QStringList files = parser.positionalArguments();
     if (files.size() > 1) {
         result.action = CommandLine::Usage;
         result.error = QStringLiteral("only one file can be opened, %1 were given").arg(files.size());
@@ -41,8 +47,8 @@ QString helpText()
 {
     return usageText()
         + QStringLiteral("Edits label-sheet templates (.tpl); opens FILE when one is given.\n"
-                         "  --help     print this text and exit\n"
-                         "  --version  print the version and exit\n");
+                         "  -h, --help  print this text and exit\n"
+                         "  --version   print the version and exit\n");
 }
 
 QString versionText()

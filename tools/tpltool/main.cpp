@@ -5,11 +5,13 @@
 #include "labeldata/Tdatatree.h"
 #include "labeldata/TemplateFormat.h"
 #include "sheet/PdfExport.h"
+#include "CommandLine.h"
 #include "ProductCommands.h"
 #include "TemplateCheck.h"
 #include "TemplateJson.h"
 #include "ToolOutput.h"
 
+#include <QCommandLineOption>
 #include <QFile>
 #include <QGuiApplication>
 #include <QString>
@@ -22,19 +24,6 @@
 
 namespace {
 
-
-const char Usage[] =
-    "usage: tpltool dump FILE.tpl              print the template set as JSON\n"
-    "       tpltool create FILE.json OUT.tpl   make a template file from JSON\n"
-    "       tpltool check FILE.tpl...          report problems a user must know about\n"
-    "       tpltool sheet FILE.tpl OUT.pdf [--style N|NAME]...\n"
-    "                                          test sheets of the named styles (all when none\n"
-    "                                          is named) as a PDF, one page each\n"
-    "       tpltool products [--json] [SOURCE...]\n"
-    "                                          list the label sheets of gLabels and LibreOffice\n"
-    "                                          databases (a file or folder; none: the installed ones)\n"
-    "       tpltool import [--match TEXT]... [--group NAME] [SOURCE...] OUT.tpl\n"
-    "                                          make a template file of the matching products\n";
 
 bool readWhole(const QString& path, QByteArray& bytes)
 {
@@ -210,82 +199,108 @@ int makeSheet(const QString& path, const QString& outPath, const QStringList& wa
     return Ok;
 }
 
-int usage()
+// The commands, each given the words after its name.
+
+int dumpCommand(const QStringList& words)
 {
-    std::fputs(Usage, stderr);
-    return Failure;
+    CommandWords args;
+    if (!args.parse(words, 1, 1))
+        return Failure;
+    return dump(args.positional()[0]);
 }
+
+int createCommand(const QStringList& words)
+{
+    CommandWords args;
+    if (!args.parse(words, 2, 2))
+        return Failure;
+    return create(args.positional()[0], args.positional()[1]);
+}
+
+int checkCommand(const QStringList& words)
+{
+    CommandWords args;
+    if (!args.parse(words, 1))
+        return Failure;
+    int status = Ok;
+    for (const QString& path : args.positional())
+        status = std::max(status, check(path));
+    return status;
+}
+
+int sheetCommand(const QStringList& words)
+{
+    CommandWords args({styleOption()});
+    if (!args.parse(words, 2, 2))
+        return Failure;
+    // Text needs the font database of a GUI application; no window is ever shown.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The tool words its own failures; Qt's notes about the session are not the user's business.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            printErr(text.toStdString());
+    });
+    int argc = 1;
+    char name[] = "tpltool";
+    char* argv[] = {name, nullptr};
+    QGuiApplication app(argc, argv);
+    return makeSheet(args.positional()[0], args.positional()[1], args.values(QStringLiteral("style")));
+}
+
+int productsCommand(const QStringList& words)
+{
+    const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("print JSON"));
+    CommandWords args({json});
+    if (!args.parse(words, 0))
+        return Failure;
+    return listProducts(args.positional(), args.isSet(json.names()[0]));
+}
+
+int importCommand(const QStringList& words)
+{
+    const QCommandLineOption match(QStringLiteral("match"), QStringLiteral("products to take"), QStringLiteral("TEXT"));
+    const QCommandLineOption group(QStringLiteral("group"), QStringLiteral("the group name"), QStringLiteral("NAME"));
+    CommandWords args({match, group});
+    if (!args.parse(words, 1))
+        return Failure;
+    QStringList sources = args.positional();
+    const QString out = sources.takeLast();
+    const std::optional<QString> groupName
+        = args.isSet(QStringLiteral("group")) ? std::optional(args.value(QStringLiteral("group"))) : std::nullopt;
+    return importProducts(sources, args.values(QStringLiteral("match")), groupName ? &*groupName : nullptr, out);
+}
+
+struct Command {
+    const char* name;
+    int (*run)(const QStringList& words);
+};
+
+const Command Commands[] = {
+    {"dump", dumpCommand},         {"create", createCommand},     {"check", checkCommand},
+    {"sheet", sheetCommand},       {"products", productsCommand}, {"import", importCommand},
+};
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 2)
-        return usage();
-    const std::string command = argv[1];
-    auto arg = [&](int i) { return QString::fromLocal8Bit(argv[i]); };
-    if (command == "-h" || command == "--help" || command == "help") {
-        std::fputs(Usage, stdout);
+    QStringList words;
+    for (int i = 1; i < argc; ++i)
+        words << QString::fromLocal8Bit(argv[i]);
+    if (words.isEmpty())
+        return usageError({});
+    const QString command = words.takeFirst();
+    if (command == QLatin1String("-h") || command == QLatin1String("--help") || command == QLatin1String("help")) {
+        printUsage();
         return Ok;
     }
-    if (command == "dump" && argc == 3)
-        return dump(arg(2));
-    if (command == "create" && argc == 4)
-        return create(arg(2), arg(3));
-    if (command == "check" && argc >= 3) {
-        int status = Ok;
-        for (int i = 2; i < argc; ++i)
-            status = std::max(status, check(arg(i)));
-        return status;
+    if (command == QLatin1String("--version")) {
+        std::fputs("tpltool " TESSEL_VERSION "\n", stdout);
+        return Ok;
     }
-    if (command == "sheet" && argc >= 4) {
-        QStringList wanted;
-        for (int i = 4; i < argc; ++i) {
-            if (std::string(argv[i]) != "--style" || i + 1 >= argc)
-                return usage();
-            wanted << arg(++i);
-        }
-        // Text needs the font database of a GUI application; no window is ever shown.
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        // The tool words its own failures; Qt's notes about the session are not the user's business.
-        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-            if (type == QtCriticalMsg || type == QtFatalMsg)
-                printErr(text.toStdString());
-        });
-        QGuiApplication app(argc, argv);
-        return makeSheet(arg(2), arg(3), wanted);
-    }
-    if (command == "products") {
-        bool json = false;
-        QStringList sources;
-        for (int i = 2; i < argc; ++i) {
-            if (std::string(argv[i]) == "--json")
-                json = true;
-            else
-                sources << arg(i);
-        }
-        return listProducts(sources, json);
-    }
-    if (command == "import") {
-        QStringList matches;
-        QStringList rest;
-        std::optional<QString> group;
-        for (int i = 2; i < argc; ++i) {
-            const std::string a = argv[i];
-            if ((a == "--match" || a == "--group") && i + 1 >= argc)
-                return usage();
-            if (a == "--match")
-                matches << arg(++i);
-            else if (a == "--group")
-                group = arg(++i);
-            else
-                rest << arg(i);
-        }
-        if (rest.isEmpty())
-            return usage();
-        const QString out = rest.takeLast();
-        return importProducts(rest, matches, group ? &*group : nullptr, out);
-    }
-    return usage();
+    for (const Command& c : Commands)
+        if (command == QLatin1String(c.name))
+            return c.run(words);
+    return usageError(QStringLiteral("unknown command '%1'").arg(command));
 }

@@ -1,0 +1,68 @@
+#include "CommandLine.h"
+
+#include "ToolOutput.h"
+
+#include <cstdio>
+
+namespace {
+
+const char Usage[] =
+    "usage: tpltool dump FILE.tpl              print the template set as JSON\n"
+    "       tpltool create FILE.json OUT.tpl   make a template file from JSON\n"
+    "       tpltool check FILE.tpl...          report problems a user must know about\n"
+    "       tpltool sheet FILE.tpl OUT.pdf [--style N|NAME]...\n"
+    "                                          test sheets of the named styles (all when none\n"
+    "                                          is named) as a PDF, one page each\n"
+    "       tpltool products [--json] [SOURCE...]\n"
+    "                                          list the label sheets of gLabels and LibreOffice\n"
+    "                                          databases (a file or folder; none: the installed ones)\n"
+    "       tpltool import [--match TEXT]... [--group NAME] [SOURCE...] OUT.tpl\n"
+    "                                          make a template file of the matching products\n"
+    "       tpltool --help | --version\n";
+
+} // namespace
+
+void printUsage()
+{
+    std::fputs(Usage, stdout);
+}
+
+int usageError(const QString& why)
+{
+    if (!why.isEmpty())
+        printErr(why.toStdString());
+    std::fputs(Usage, stderr);
+    return Failure;
+}
+
+CommandWords::CommandWords(const QList<QCommandLineOption>& options)
+{
+    // "-abc" is one unknown option, not three, and options may follow the files.
+    FParser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    FParser.addOptions(options);
+}
+
+bool CommandWords::parse(const QStringList& words, qsizetype minPositional, qsizetype maxPositional)
+{
+    // The parser skips its first word, the program's name.
+    if (!FParser.parse(QStringList{QStringLiteral("tpltool")} + words)) {
+        usageError(FParser.errorText());
+        return false;
+    }
+    const qsizetype count = FParser.positionalArguments().size();
+    if (count < minPositional) {
+        usageError(QStringLiteral("too few arguments"));
+        return false;
+    }
+    if (maxPositional >= 0 && count > maxPositional) {
+        usageError(QStringLiteral("too many arguments"));
+        return false;
+    }
+    return true;
+}
+
+QCommandLineOption styleOption()
+{
+    return QCommandLineOption(QStringLiteral("style"), QStringLiteral("a style by number (from 1) or name"),
+                              QStringLiteral("N|NAME"));
+}
