@@ -1,5 +1,6 @@
 #include "editor/TestPrint.h"
 
+#include "editor/CalibrationDialog.h"
 #include "numberedit/UpdownNumberEdit.h"
 #include "sheet/Calibration.h"
 #include "toolkit/Application.h"
@@ -11,6 +12,7 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -64,6 +66,16 @@ TCalibrationPanel::TCalibrationPanel(QWidget* parent)
         "補正はプリンターごとに保存され、印刷にだけ使われます (PDF は補正しません)。"), this);
     help->setObjectName(QStringLiteral("help"));
     help->setWordWrap(true);
+    calibrateButton = new QPushButton(QStringLiteral("プリンターの補正..."), this);
+    calibrateButton->setObjectName(QStringLiteral("calibrateButton"));
+    calibrateButton->setToolTip(QStringLiteral("補正ページを印刷し、測った長さから補正を求めます"));
+    connect(calibrateButton, &QPushButton::clicked, this, [this] {
+        runGuarded([this] {
+            TCalibrationDialog dialog({shownPrinter}, this);
+            if (dialog.exec() == QDialog::Accepted)
+                showPrinter(shownPrinter);
+        });
+    });
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("横の位置 (mm)"), offsetX);
@@ -73,6 +85,7 @@ TCalibrationPanel::TCalibrationPanel(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(printerLabel);
     layout->addLayout(form);
+    layout->addWidget(calibrateButton);
     layout->addWidget(paperNote);
     layout->addWidget(help);
     layout->addStretch();
@@ -101,7 +114,8 @@ void TCalibrationPanel::showPrinter(const QString& printerName)
     printerLabel->setText(printer ? QStringLiteral("プリンター: %1").arg(printerName)
                                   : QStringLiteral("ファイルへの出力には補正を使いません。"));
     setCalibration(printer ? sheet::loadCalibration(printerName) : sheet::Calibration{});
-    for (QWidget* field : {offsetX, offsetY, scaleX, scaleY})
+    for (QWidget* field : {static_cast<QWidget*>(offsetX), static_cast<QWidget*>(offsetY),
+                           static_cast<QWidget*>(scaleX), static_cast<QWidget*>(scaleY), static_cast<QWidget*>(calibrateButton)})
         field->setEnabled(printer);
 }
 
