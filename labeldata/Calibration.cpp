@@ -61,20 +61,29 @@ AxisMils correctAxis(const Axis& a)
     m.size = std::llround(tSize);
     m.gap = std::llround(tGap);
     if (a.count >= 2) {
-        // Rounding each length alone lets the pitch's error grow along the row; a few steps
-        // either way of each length find the grid whose worst edge is nearest.
+        // Rounding each length alone lets the pitch's error grow along the row. A few steps
+        // either way of the size and the pitch, each with the lead that centres the row's
+        // errors on its target, find the grid whose worst edge is nearest.
         const long double tPitch = tSize + tGap;
         const int64_t lead0 = m.lead, size0 = m.size, pitch0 = std::llround(tPitch);
+        const long double far = (long double)a.count - 1;
         long double best = -1;
         int bestMoves = 0;
-        for (int dl = -2; dl <= 2; ++dl)
-            for (int dw = -2; dw <= 2; ++dw)
-                for (int dp = -2; dp <= 2; ++dp) {
-                    const int64_t lead = lead0 + dl, size = size0 + dw, pitch = pitch0 + dp;
-                    if (lead < 0 || size < 0 || pitch < size)
+        for (int dw = -2; dw <= 2; ++dw)
+            for (int dp = -2; dp <= 2; ++dp) {
+                const int64_t size = size0 + dw, pitch = pitch0 + dp;
+                if (size < 0 || pitch < size)
+                    continue;
+                // The edges' errors apart from the lead's: first and last starts and ends.
+                const long double ePitch = pitch - tPitch, eSize = size - tSize;
+                const long double low = std::min({0.0L, eSize, far * ePitch, far * ePitch + eSize});
+                const long double high = std::max({0.0L, eSize, far * ePitch, far * ePitch + eSize});
+                const long double ideal = tLead - (low + high) / 2;
+                for (const int64_t lead : {int64_t(std::floor(ideal)), int64_t(std::ceil(ideal))}) {
+                    if (lead < 0)
                         continue;
                     const long double worst = worstEdge(lead, size, pitch, tLead, tSize, tPitch, a.count);
-                    const int moves = std::abs(dl) + std::abs(dw) + std::abs(dp);
+                    const int moves = std::abs(dw) + std::abs(dp) + int(std::llabs(lead - lead0));
                     if (best < 0 || worst < best - 1e-9L || (worst < best + 1e-9L && moves < bestMoves)) {
                         best = worst;
                         bestMoves = moves;
@@ -83,7 +92,11 @@ AxisMils correctAxis(const Axis& a)
                         m.gap = pitch - size;
                     }
                 }
+            }
     }
+    m.lead = std::max<int64_t>(m.lead, 0);
+    m.size = std::max<int64_t>(m.size, 0);
+    m.gap = std::max<int64_t>(m.gap, 0);
     const int64_t sheet = MmToMil(a.sheet);
     if (a.count >= 1)
         m.trail = sheet - m.lead - int64_t(a.count) * m.size - int64_t(a.count - 1) * m.gap;
