@@ -98,12 +98,13 @@ TUpdownNumberEdit* markField(QWidget* parent, const char* name, const QString& a
     return field;
 }
 
-// Typed text that holds no digit is no number; the field's value would read 0.
-bool holdsNumber(const TUpdownNumberEdit* field)
+// Typed text that holds no digit is no number. The field shows such text as 0.00 once left, and
+// no cross is printed on the paper's very edge, so 0 is nothing measured either.
+bool holdsMeasure(const TUpdownNumberEdit* field)
 {
     for (const QChar c : field->Text())
         if (c.isDigit())
-            return true;
+            return field->Value() > 0;
     return false;
 }
 
@@ -227,8 +228,9 @@ TCalibrationDialog::TCalibrationDialog(const QStringList& printers, QWidget* par
     ButtonPrint->setEnabled(any);
     Buttons->button(QDialogButtonBox::Ok)->setEnabled(any);
 
+    // Every change of the text, also to none, which the field's OnChange does not report.
     for (TUpdownNumberEdit* field : {EditLeft, EditRight, EditTop, EditBottom})
-        field->OnChange = [this](QObject*) { runGuarded([this] { showResult(); }); };
+        connect(field, &QLineEdit::textChanged, this, [this] { runGuarded([this] { showResult(); }); });
     connect(ComboBoxPrinter, &QComboBox::currentIndexChanged, this, [this] { runGuarded([this] { showPrinter(); }); });
     connect(ButtonPrint, &QPushButton::clicked, this, [this] { runGuarded([this] { printPage(); }); });
     connect(ButtonPdf, &QPushButton::clicked, this, [this] { runGuarded([this] { savePdf(); }); });
@@ -279,7 +281,7 @@ QString TCalibrationDialog::problem(labeldata::Calibration& result) const
         const char* name;
     } fields[] = {{EditLeft, "左"}, {EditRight, "右"}, {EditTop, "上"}, {EditBottom, "下"}};
     for (const auto& f : fields)
-        if (!holdsNumber(f.field))
+        if (!holdsMeasure(f.field))
             return QStringLiteral("「%1」に、測った長さを mm で入力してください。").arg(QString::fromUtf8(f.name));
     const labeldata::CalibrationResult r = labeldata::calibrationFromMarks(
         {double(EditLeft->Value()), double(EditRight->Value()), double(EditTop->Value()), double(EditBottom->Value())},

@@ -60,9 +60,8 @@ TCalibrationPanel::TCalibrationPanel(QWidget* parent)
     paperNote->setWordWrap(true);
     paperNote->hide();
     help = new QLabel(QStringLiteral(
-        "測り方: 補正を 0 mm と 100 % にしてテストシートを印刷し、上端と左端の定規で 0 mm と 100 mm の目盛りが"
-        "用紙の端から何 mm の所に来たかを測ります (0 mm が印刷されないときは 10 mm で)。\n"
-        "位置 = −(0 mm の目盛りの位置)、倍率 = 100 ÷ (100 mm の目盛りの位置 − 0 mm の目盛りの位置) × 100 %。\n"
+        "値は「プリンターの補正...」で求められます: 補正ページを印刷し、用紙の端から十字までの 4 つの長さを"
+        "定規で測って入れると、位置と倍率を計算して保存します。\n"
         "補正はプリンターごとに保存され、印刷にだけ使われます (PDF は補正しません)。"), this);
     help->setObjectName(QStringLiteral("help"));
     help->setWordWrap(true);

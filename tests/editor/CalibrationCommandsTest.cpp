@@ -35,9 +35,9 @@ void type(TUpdownNumberEdit* field, const QString& text)
 {
     field->setFocus();
     field->selectAll();
-    if (text.isEmpty())
-        QTest::keyClick(field, Qt::Key_Delete);
-    else
+    if (text.isEmpty()) {
+        QTest::keyClick(field, Qt::Key_Backspace);
+    } else
         QTest::keyClicks(field, text);
 }
 
@@ -116,10 +116,11 @@ TEST_F(CalibrationCommands, EachKindOfBadInputSaysWhyAndStoresNothing)
     } cases[] = {
         {{"", "200", "10", "287"}, "「左」に、測った長さを mm で入力してください。"},
         {{"10", "200", "10", ""}, "「下」に、測った長さを mm で入力してください。"},
+        {{"10", "0", "10", "287"}, "「右」に、測った長さを mm で入力してください。"},
         {{"10", "10", "10", "287"}, "「右」は「左」より大きな値にしてください。"},
         {{"10", "200", "290", "287"}, "「下」は「上」より大きな値にしてください。"},
-        {{"10", "215", "10", "287"}, "横の倍率が 92.68 % になり、95 ～ 105 % の範囲を超えます。"},
-        {{"10", "200", "31", "308"}, "縦の位置が -21.00 mm になり、±20 mm の範囲を超えます。"},
+        {{"10", "215", "10", "287"}, "横の倍率が 92.68 % になり、95 ～ 105 % の範囲を超えます。用紙と測った長さを確かめてください。"},
+        {{"10", "200", "31", "308"}, "縦の位置が -21.00 mm になり、±20 mm の範囲を超えます。測った長さを確かめてください。"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.marks.join(QLatin1Char(' ')).toStdString());
@@ -127,7 +128,7 @@ TEST_F(CalibrationCommands, EachKindOfBadInputSaysWhyAndStoresNothing)
         d.show();
         typeMarks(d, c.marks);
         const QString message = QString::fromUtf8(c.message);
-        EXPECT_EQ(d.LabelResult->text(), message);
+        EXPECT_EQ(d.LabelResult->text(), message) << d.LabelResult->text().toStdString() << " / " << message.toStdString();
         ModalCatcher catcher;
         clickOk(d);
         EXPECT_EQ(catcher.Texts, QStringList{message + QStringLiteral("補正は保存しませんでした。")});
@@ -178,9 +179,8 @@ TEST_F(CalibrationCommands, AddCorrectedStyleAddsOneCorrectedStyleNamedForThePri
     EXPECT_EQ(offered, QStringList{Printer});
     ASSERT_EQ(form->Datatree->LabelList.size(), 2u);
     const Tlabelpar& s = *form->Datatree->LabelList.back();
-    // "A4 (Label Printer)" cut to the name's 18 bytes.
-    EXPECT_EQ(cp932::visibleText(s.Name), QStringLiteral("A4 (Label Printer"));
-    EXPECT_EQ(form->ComboBox1->currentText(), QStringLiteral("A4 (Label Printer"));
+    EXPECT_EQ(cp932::visibleText(s.Name), QStringLiteral("A4 (Label Printer)"));
+    EXPECT_EQ(form->ComboBox1->currentText(), QStringLiteral("A4 (Label Printer)"));
     EXPECT_TRUE(form->hasUnsavedChanges());
     const Tlabelpar& o = *form->Datatree->LabelList.front();
     const double step = 0.0254;
@@ -188,8 +188,9 @@ TEST_F(CalibrationCommands, AddCorrectedStyleAddsOneCorrectedStyleNamedForThePri
     EXPECT_NEAR(s.TopMargin, -0.7 + 0.99 * o.TopMargin, step);
     EXPECT_NEAR(s.LabelWidth, 1.01 * o.LabelWidth, step);
     EXPECT_NEAR(s.LabelHeight, 0.99 * o.LabelHeight, step);
-    EXPECT_EQ(s.SheetWidth, o.SheetWidth);
-    EXPECT_EQ(s.SheetHeight, o.SheetHeight);
+    // The fields show the stored lengths to two decimals.
+    EXPECT_NEAR(s.SheetWidth, o.SheetWidth, 0.005);
+    EXPECT_NEAR(s.SheetHeight, o.SheetHeight, 0.005);
     EXPECT_EQ(s.Rows, o.Rows);
     EXPECT_EQ(s.Columns, o.Columns);
     EXPECT_NEAR(s.LeftMargin + s.Columns * s.LabelWidth + (s.Columns - 1) * s.HorizontalSpacing + s.RightMargin,
