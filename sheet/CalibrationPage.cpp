@@ -40,10 +40,11 @@ double advance(const QFont& font, const QString& s)
 }
 
 // The two notes of a cross, beside it on the side towards the middle of the page.
-void drawNotes(QPainter& p, double cx, double cy, bool right, const QString& vertical, const QString& horizontal)
+void drawNotes(QPainter& p, double cx, double cy, bool right, double size, const QString& vertical,
+               const QString& horizontal)
 {
-    const QFont font = text::sheetFont(NoteFont);
-    const double step = NoteFont * LineSpacing;
+    const QFont font = text::sheetFont(size);
+    const double step = size * LineSpacing;
     // Beside the cross, level with it: the first line just above its centre, the second below.
     const double first = cy - 0.3 * step;
     const double baselines[] = {first, first + step};
@@ -126,10 +127,15 @@ void drawCalibrationPage(QPainter& p, const QSizeF& paper, const CalibrationPage
     const QString right = note(QStringLiteral("縦線「右」"), QStringLiteral("左端"), at.right);
     const QString top = note(QStringLiteral("横線「上」"), QStringLiteral("上端"), at.top);
     const QString bottom = note(QStringLiteral("横線「下」"), QStringLiteral("上端"), at.bottom);
+    // The notes of the left and right crosses share a line; on narrow paper they get smaller.
+    double widest = 0;
+    for (const QString& line : {left, right, top, bottom})
+        widest = std::max(widest, advance(text::sheetFont(1), line));
+    const double noteSize = std::min(NoteFont, (w / 2 - in - NoteGap - 1) / widest);
     for (const auto& [cx, cy] : {std::pair{in, in}, std::pair{w - in, in}, std::pair{in, h - in}, std::pair{w - in, h - in}}) {
         drawCross(p, cx, cy);
         const bool isRight = cx > w / 2, isLower = cy > h / 2;
-        drawNotes(p, cx, cy, isRight, isRight ? right : left, isLower ? bottom : top);
+        drawNotes(p, cx, cy, isRight, noteSize, isRight ? right : left, isLower ? bottom : top);
     }
     drawMiddle(p, paper, t);
     p.restore();
