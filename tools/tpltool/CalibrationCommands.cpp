@@ -180,10 +180,13 @@ int calibrationSheetCommand(const QStringList& arguments)
         if (type == QtCriticalMsg || type == QtFatalMsg)
             printErr(text.toStdString());
     });
-    int argc = 1;
-    char name[] = "tpltool";
-    char* argv[] = {name, nullptr};
-    QGuiApplication app(argc, argv);
+    // One of its own unless the caller made the application already (it must be a GUI one).
+    static int argc = 1;
+    static char name[] = "tpltool";
+    static char* argv[] = {name, nullptr};
+    std::optional<QGuiApplication> app;
+    if (!QCoreApplication::instance())
+        app.emplace(argc, argv);
     try {
         sheet::writeCalibrationPagePdf(out, paper->size, {paper->name, QString(), QDate::currentDate()});
     } catch (const labeldata::FileError& e) {
