@@ -1,5 +1,6 @@
 #include "editor/TestPrint.h"
 
+#include "editor/CalibrationDialog.h"
 #include "numberedit/UpdownNumberEdit.h"
 #include "sheet/Calibration.h"
 #include "toolkit/Application.h"
@@ -11,6 +12,7 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -58,12 +60,21 @@ TCalibrationPanel::TCalibrationPanel(QWidget* parent)
     paperNote->setWordWrap(true);
     paperNote->hide();
     help = new QLabel(QStringLiteral(
-        "測り方: 補正を 0 mm と 100 % にしてテストシートを印刷し、上端と左端の定規で 0 mm と 100 mm の目盛りが"
-        "用紙の端から何 mm の所に来たかを測ります (0 mm が印刷されないときは 10 mm で)。\n"
-        "位置 = −(0 mm の目盛りの位置)、倍率 = 100 ÷ (100 mm の目盛りの位置 − 0 mm の目盛りの位置) × 100 %。\n"
+        "値は「プリンターの補正...」で求められます: 補正ページを印刷し、用紙の端から十字までの 4 つの長さを"
+        "定規で測って入れると、位置と倍率を計算して保存します。\n"
         "補正はプリンターごとに保存され、印刷にだけ使われます (PDF は補正しません)。"), this);
     help->setObjectName(QStringLiteral("help"));
     help->setWordWrap(true);
+    calibrateButton = new QPushButton(QStringLiteral("プリンターの補正..."), this);
+    calibrateButton->setObjectName(QStringLiteral("calibrateButton"));
+    calibrateButton->setToolTip(QStringLiteral("補正ページを印刷し、測った長さから補正を求めます"));
+    connect(calibrateButton, &QPushButton::clicked, this, [this] {
+        runGuarded([this] {
+            TCalibrationDialog dialog({shownPrinter}, this);
+            if (dialog.exec() == QDialog::Accepted)
+                showPrinter(shownPrinter);
+        });
+    });
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("横の位置 (mm)"), offsetX);
@@ -73,6 +84,7 @@ TCalibrationPanel::TCalibrationPanel(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(printerLabel);
     layout->addLayout(form);
+    layout->addWidget(calibrateButton);
     layout->addWidget(paperNote);
     layout->addWidget(help);
     layout->addStretch();
@@ -101,7 +113,8 @@ void TCalibrationPanel::showPrinter(const QString& printerName)
     printerLabel->setText(printer ? QStringLiteral("プリンター: %1").arg(printerName)
                                   : QStringLiteral("ファイルへの出力には補正を使いません。"));
     setCalibration(printer ? sheet::loadCalibration(printerName) : sheet::Calibration{});
-    for (QWidget* field : {offsetX, offsetY, scaleX, scaleY})
+    for (QWidget* field : {static_cast<QWidget*>(offsetX), static_cast<QWidget*>(offsetY),
+                           static_cast<QWidget*>(scaleX), static_cast<QWidget*>(scaleY), static_cast<QWidget*>(calibrateButton)})
         field->setEnabled(printer);
 }
 

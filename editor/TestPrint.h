@@ -7,6 +7,7 @@
 
 class QLabel;
 class QPrinter;
+class QPushButton;
 class TUpdownNumberEdit;
 
 // The print dialog's section "位置と倍率の補正": a printer's offsets and scales in the program's
@@ -24,6 +25,8 @@ public:
     QLabel* printerLabel = nullptr;
     QLabel* paperNote = nullptr;
     QLabel* help = nullptr;
+    // Opens "プリンターの補正" for the printer shown, which then shows what it stored.
+    QPushButton* calibrateButton = nullptr;
 
     void setCalibration(const sheet::Calibration& calibration);
     sheet::Calibration calibration() const;

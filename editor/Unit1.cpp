@@ -251,6 +251,10 @@ void TForm1::buildMenu()
     FileTestPrint1 = makeAction(ActionList1, "FileTestPrint1", QStringLiteral("テスト印刷(&P)..."),
                                 QStringLiteral("テスト印刷|テストシートを補正してプリンターで印刷する"),
                                 QKeySequence(Qt::CTRL | Qt::Key_P));
+    FileCalibrate1 = makeAction(ActionList1, "FileCalibrate1", QStringLiteral("プリンターの補正(&B)..."),
+                                QStringLiteral("プリンターの補正|補正ページを印刷し、測った長さからプリンターの位置と倍率の補正を求める"));
+    FileAddCorrected1 = makeAction(ActionList1, "FileAddCorrected1", QStringLiteral("補正したスタイルを追加(&K)"),
+                                   QStringLiteral("補正したスタイルを追加|入力欄の値をプリンターの補正で直したスタイルを追加する"));
     FileExit1 = makeAction(ActionList1, "FileExit1", QStringLiteral("終了(&X)"),
                            QStringLiteral("終了|アプリケーションを終了する"));
     HelpContents1 = makeAction(ActionList1, "HelpContents1", QStringLiteral("目次(&C)"),
@@ -286,6 +290,10 @@ void TForm1::buildMenu()
     linkItem(ExportPdf1, FileExportPdf1);
     TestPrint1 = item(File1, "TestPrint1");
     linkItem(TestPrint1, FileTestPrint1);
+    Calibrate1 = item(File1, "Calibrate1");
+    linkItem(Calibrate1, FileCalibrate1);
+    AddCorrected1 = item(File1, "AddCorrected1");
+    linkItem(AddCorrected1, FileAddCorrected1);
     N2 = File1->addSeparator();
     N2->setObjectName(QStringLiteral("N2"));
     Exit1 = item(File1, "Exit1");
@@ -318,6 +326,8 @@ void TForm1::bindEvents()
     connect(FileSaveAs1, &QAction::triggered, this, guarded(&TForm1::FileSaveAs1Execute));
     connect(FileExportPdf1, &QAction::triggered, this, guarded(&TForm1::FileExportPdf1Execute));
     connect(FileTestPrint1, &QAction::triggered, this, guarded(&TForm1::FileTestPrint1Execute));
+    connect(FileCalibrate1, &QAction::triggered, this, guarded(&TForm1::FileCalibrate1Execute));
+    connect(FileAddCorrected1, &QAction::triggered, this, guarded(&TForm1::FileAddCorrected1Execute));
     connect(FileExit1, &QAction::triggered, this, guarded(&TForm1::FileExit1Execute));
     connect(HelpContents1, &QAction::triggered, this, guarded(&TForm1::HelpContents1Execute));
     connect(About1, &QAction::triggered, this, guarded(&TForm1::About1Click));

@@ -87,6 +87,8 @@ public:
     QAction* N3 = nullptr;
     QAction* ExportPdf1 = nullptr;
     QAction* TestPrint1 = nullptr;
+    QAction* Calibrate1 = nullptr;
+    QAction* AddCorrected1 = nullptr;
     QAction* N2 = nullptr;
     QAction* Exit1 = nullptr;
     QMenu* Help1 = nullptr;
@@ -103,6 +105,8 @@ public:
     QAction* FileSaveAs1 = nullptr;
     QAction* FileExportPdf1 = nullptr;
     QAction* FileTestPrint1 = nullptr;
+    QAction* FileCalibrate1 = nullptr;
+    QAction* FileAddCorrected1 = nullptr;
     QAction* FileExit1 = nullptr;
     QAction* HelpContents1 = nullptr;
     QAction* HelpTopicSearch1 = nullptr;
@@ -152,6 +156,11 @@ public:
     void FileExportPdf1Execute();
     void FileExportPdf1Accept(const QString& fileName, bool allStyles);
     void FileTestPrint1Execute();
+    // "プリンターの補正": the calibration page and the correction from what the user measured on it.
+    void FileCalibrate1Execute();
+    // "補正したスタイルを追加": the fields as a style corrected for a printer, for programs that
+    // print the template uncorrected.
+    void FileAddCorrected1Execute();
     void FileExit1Execute();
     void HelpContents1Execute();
     void About1Click();

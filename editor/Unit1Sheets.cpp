@@ -1,12 +1,18 @@
-// The test sheet commands: PDF export and test printing of the values in the fields.
+// The test sheet commands: PDF export and test printing of the values in the fields, the
+// printer calibration and styles corrected for a printer.
 #include "editor/Unit1.h"
 
+#include "editor/CalibrationDialog.h"
 #include "editor/FileMessages.h"
 #include "editor/GroupNameEdit.h"
 #include "editor/TestPrint.h"
+#include "labeldata/Calibration.h"
 #include "labeldata/Cp932.h"
+#include "labeldata/Names.h"
 #include "labeldata/SheetFit.h"
+#include "labeldata/StyleFields.h"
 #include "labeldata/Tdatatree.h"
+#include "sheet/Calibration.h"
 #include "sheet/PdfExport.h"
 #include "toolkit/Application.h"
 #include "toolkit/Dialogs.h"
@@ -14,6 +20,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QPrinter>
 
 namespace {
@@ -108,4 +115,43 @@ void TForm1::FileTestPrint1Execute()
     if (!Printer)
         Printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     execTestPrint(*Printer, page.style, page.titles, this);
+}
+
+void TForm1::FileCalibrate1Execute()
+{
+    TCalibrationDialog dialog(systemPrinters(), this);
+    dialog.exec();
+}
+
+void TForm1::FileAddCorrected1Execute()
+{
+    // The system's printers and those calibrated before, which may be on another machine.
+    QStringList printers = systemPrinters();
+    for (const QString& name : sheet::calibratedPrinters())
+        if (!printers.contains(name))
+            printers << name;
+    if (printers.isEmpty()) {
+        showMessage(QStringLiteral("補正したプリンターがありません。先に「プリンターの補正」で補正を保存してください。"));
+        return;
+    }
+    QInputDialog choice(this);
+    choice.setObjectName(QStringLiteral("PrinterChoice"));
+    choice.setWindowTitle(QStringLiteral("補正したスタイルを追加"));
+    choice.setLabelText(QStringLiteral("どのプリンターの補正で直しますか?"));
+    choice.setComboBoxItems(printers);
+    choice.setComboBoxEditable(false);
+    if (choice.exec() != QDialog::Accepted)
+        return;
+    const QString printer = choice.textValue();
+    const labeldata::CorrectedStyle corrected = labeldata::correctedStyle(fieldStyle(), sheet::loadCalibration(printer));
+    if (!corrected.ok()) {
+        const QString why = corrected.problem == labeldata::CorrectionProblem::NegativeLength
+            ? QStringLiteral("補正すると%1の余白が 0 mm より小さくなります。").arg(corrected.across ? QStringLiteral("左") : QStringLiteral("上"))
+            : QStringLiteral("補正すると長さが %1 mm を超えます。").arg(labeldata::LengthMax);
+        showMessage(why + QStringLiteral("スタイルは追加しませんでした。"));
+        return;
+    }
+    Tlabelpar style = corrected.style;
+    style.Name = labeldata::makeStyleName(QStringLiteral("%1 (%2)").arg(ComboBox1->currentText(), printer).trimmed());
+    addStyles({style});
 }

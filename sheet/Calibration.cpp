@@ -68,4 +68,15 @@ void saveCalibration(const QString& printerName, const Calibration& calibration)
     s.sync();
 }
 
+QStringList calibratedPrinters()
+{
+    const auto settingsFile = settings();
+    QSettings& s = *settingsFile;
+    s.beginGroup(QStringLiteral("printers"));
+    QStringList names;
+    for (const QString& group : s.childGroups())
+        names << QUrl::fromPercentEncoding(group.toLatin1());
+    return names;
+}
+
 } // namespace sheet

@@ -3,6 +3,7 @@
 #include "sheet/TestSheet.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace sheet {
 
@@ -10,6 +11,8 @@ namespace sheet {
 // calibrated. Values outside the limits are brought inside them.
 Calibration loadCalibration(const QString& printerName);
 void saveCalibration(const QString& printerName, const Calibration& calibration);
+// The printers that have a saved calibration, in the settings' order.
+QStringList calibratedPrinters();
 
 // The values within the limits the print dialog allows.
 Calibration clamped(const Calibration& calibration);

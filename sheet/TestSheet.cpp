@@ -1,5 +1,7 @@
 #include "sheet/TestSheet.h"
 
+#include "sheet/SheetText.h"
+
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPageSize>
@@ -14,11 +16,11 @@ namespace sheet {
 
 namespace {
 
-constexpr double LineWidth = 0.1; // mm: thin, yet one pixel at 254 dpi
+using text::drawText;
+using text::sheetFont;
+using text::TextUnits;
 
-// Text is laid out in hundredths of a millimetre: a font's pixel size is whole units, and whole
-// millimetres would be far too coarse.
-constexpr double TextUnits = 100;
+constexpr double LineWidth = 0.1; // mm: thin, yet one pixel at 254 dpi
 
 // Ruler: tick lengths and the room its numbers take at the top and the left edge.
 constexpr double TickShort = 1.5;
@@ -32,30 +34,10 @@ constexpr double CaptionMaxFont = 2.5;
 constexpr double CaptionMinFont = 1.0;
 constexpr double LineSpacing = 1.25;
 
-QFont sheetFont(double sizeMm)
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP")});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(std::max(1, int(sizeMm * TextUnits + 0.5)));
-    return font;
-}
-
 // Advance of text at a font size of 1 mm.
 double advanceAt1mm(const QString& text)
 {
     return QFontMetricsF(sheetFont(1)).horizontalAdvance(text) / TextUnits;
-}
-
-// Draws text with its baseline starting at (x, y) millimetres.
-void drawText(QPainter& p, const QFont& font, double x, double y, const QString& text)
-{
-    p.save();
-    p.translate(x, y);
-    p.scale(1 / TextUnits, 1 / TextUnits);
-    p.setFont(font);
-    p.drawText(QPointF(0, 0), text);
-    p.restore();
 }
 
 QString mm(double v)
@@ -209,8 +191,13 @@ QString sizeCaption(const Tlabelpar& s)
 
 QPageLayout pageLayout(const Tlabelpar& s)
 {
+    return pageLayout(QSizeF(s.SheetWidth, s.SheetHeight));
+}
+
+QPageLayout pageLayout(const QSizeF& paperMm)
+{
     // A portrait size even for a landscape sheet: the orientation would swap the two again.
-    const QPageSize size(QSizeF(s.SheetWidth, s.SheetHeight), QPageSize::Millimeter, QString(),
+    const QPageSize size(paperMm, QPageSize::Millimeter, QString(),
                          QPageSize::ExactMatch);
     QPageLayout layout(size, QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter, QMarginsF());
     layout.setMode(QPageLayout::FullPageMode);

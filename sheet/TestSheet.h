@@ -1,8 +1,10 @@
 #pragma once
 
+#include "labeldata/Calibration.h"
 #include "labeldata/Tlabelpar.h"
 
 #include <QPageLayout>
+#include <QSizeF>
 #include <QString>
 
 #include <cstdint>
@@ -17,19 +19,12 @@ struct SheetTitles {
     QString style;
 };
 
-// A printer's correction: printed position = offset + scale × position, per direction.
-struct Calibration {
-    double offsetX = 0; // millimetres
-    double offsetY = 0;
-    double scaleX = 100; // percent
-    double scaleY = 100;
-
-    bool operator==(const Calibration&) const = default;
-};
-
-inline constexpr double OffsetLimit = 20;   // ± millimetres
-inline constexpr double ScaleMin = 95;      // percent
-inline constexpr double ScaleMax = 105;
+// A printer's correction, kept in labeldata beside the arithmetic that makes it and the styles it
+// corrects.
+using labeldata::Calibration;
+using labeldata::OffsetLimit;
+using labeldata::ScaleMax;
+using labeldata::ScaleMin;
 
 // Why a style cannot be put on a page; each program words it for its own user.
 enum class SheetProblem {
@@ -47,6 +42,7 @@ QString sizeCaption(const Tlabelpar& style);
 
 // The sheet itself as the page: its exact size, never a standard one near it, and no margins.
 QPageLayout pageLayout(const Tlabelpar& style);
+QPageLayout pageLayout(const QSizeF& paperMm);
 
 // Draws the test sheet of a drawable style on the painter's current page, whose top left corner
 // is the sheet's. Lengths are the style's own, unrounded; the calibration maps every mark.

@@ -18,6 +18,19 @@ const char Usage[] =
     "                                          databases (a file or folder; none: the installed ones)\n"
     "       tpltool import [--match TEXT]... [--group NAME] [SOURCE...] OUT.tpl\n"
     "                                          make a template file of the matching products\n"
+    "       tpltool calibration-sheet OUT.pdf [--paper A4|A5|B5|Letter|Legal|WIDTHxHEIGHT]\n"
+    "                                          the printer calibration page, A4 unless --paper\n"
+    "                                          says otherwise (millimetres; B5 is JIS B5)\n"
+    "       tpltool calibrate [--paper PAPER] [--json] LEFT RIGHT TOP BOTTOM\n"
+    "                                          a printer's offset and scale from the distances\n"
+    "                                          measured on the printed page, in mm, from the\n"
+    "                                          paper's left edge to the vertical lines of the\n"
+    "                                          left and right crosses and from its top edge to\n"
+    "                                          the horizontal lines of the upper and lower ones\n"
+    "       tpltool correct IN.tpl OUT.tpl --offset DX,DY --scale SX,SY [--style N|NAME]...\n"
+    "                                          a copy with the named styles (all when none)\n"
+    "                                          corrected for that printer, for programs that\n"
+    "                                          print without a correction (mm and percent)\n"
     "       tpltool --help | --version\n";
 
 } // namespace

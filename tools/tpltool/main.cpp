@@ -3,16 +3,16 @@
 #include "labeldata/FileError.h"
 #include "labeldata/SheetFit.h"
 #include "labeldata/Tdatatree.h"
-#include "labeldata/TemplateFormat.h"
 #include "sheet/PdfExport.h"
+#include "CalibrationCommands.h"
 #include "CommandLine.h"
 #include "ProductCommands.h"
 #include "TemplateCheck.h"
+#include "TemplateInput.h"
 #include "TemplateJson.h"
 #include "ToolOutput.h"
 
 #include <QCommandLineOption>
-#include <QFile>
 #include <QGuiApplication>
 #include <QString>
 #include <QStringList>
@@ -23,47 +23,6 @@
 #include <vector>
 
 namespace {
-
-
-bool readWhole(const QString& path, QByteArray& bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        printErr("cannot open " + quoted(path) + ": " + file.errorString().toStdString());
-        return false;
-    }
-    bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        printErr("cannot read " + quoted(path) + ": " + file.errorString().toStdString());
-        return false;
-    }
-    return true;
-}
-
-std::string refusal(LoadResult result)
-{
-    return result == LoadResult::NotTemplate
-        ? "not a template file (the magic \"" + std::string(labeldata::tpl::Magic) + "\" is missing)"
-        : "damaged: its directory or a record lies beyond the end of the file";
-}
-
-// Reads a template file whole into set; nullopt (and a message) when it cannot be read.
-std::optional<LoadResult> loadTemplate(const QString& path, Tdatatree& set)
-{
-    QByteArray image;
-    if (!readWhole(path, image))
-        return std::nullopt;
-    return set.LoadImage(std::string_view(image.constData(), size_t(image.size())));
-}
-
-// For the commands that need the whole set: false, and a message, unless it loaded.
-bool loadWhole(const QString& path, Tdatatree& set)
-{
-    const std::optional<LoadResult> loaded = loadTemplate(path, set);
-    if (loaded && *loaded != LoadResult::Loaded)
-        printErr(quoted(path) + " is " + refusal(*loaded));
-    return loaded == LoadResult::Loaded;
-}
 
 int dump(const QString& path)
 {
@@ -117,41 +76,15 @@ int check(const QString& path)
     return Ok;
 }
 
-std::string styleLabel(size_t index, const Tlabelpar& s)
-{
-    return "style " + std::to_string(index + 1) + " \"" + cp932::visibleText(s.Name).toStdString() + "\"";
-}
-
-// A style by its number (from 1) or, failing that, by its visible name; the first of that name.
-std::optional<size_t> findStyle(const Tdatatree& set, const QString& which)
-{
-    bool isNumber = false;
-    const qulonglong n = which.toULongLong(&isNumber);
-    if (isNumber && n >= 1 && n <= set.LabelList.size())
-        return size_t(n - 1);
-    for (size_t i = 0; i < set.LabelList.size(); ++i)
-        if (cp932::visibleText(set.LabelList[i]->Name) == which)
-            return i;
-    return std::nullopt;
-}
-
 int makeSheet(const QString& path, const QString& outPath, const QStringList& wanted)
 {
     Tdatatree set;
     if (!loadWhole(path, set))
         return Failure;
-    std::vector<size_t> chosen;
-    for (const QString& which : wanted) {
-        const std::optional<size_t> index = findStyle(set, which);
-        if (!index) {
-            printErr(quoted(path) + " has no style " + quoted(which) + "; nothing written");
-            return Failure;
-        }
-        chosen.push_back(*index);
-    }
-    if (wanted.isEmpty())
-        for (size_t i = 0; i < set.LabelList.size(); ++i)
-            chosen.push_back(i);
+    const std::optional<std::vector<size_t>> chosenOrNone = chosenStyles(set, path, wanted);
+    if (!chosenOrNone)
+        return Failure;
+    const std::vector<size_t>& chosen = *chosenOrNone;
     if (chosen.empty()) {
         printErr(quoted(path) + " holds no styles; nothing written");
         return Problems;
@@ -279,6 +212,7 @@ struct Command {
 const Command Commands[] = {
     {"dump", dumpCommand},         {"create", createCommand},     {"check", checkCommand},
     {"sheet", sheetCommand},       {"products", productsCommand}, {"import", importCommand},
+    {"calibration-sheet", calibrationSheetCommand}, {"calibrate", calibrateCommand}, {"correct", correctCommand},
 };
 
 } // namespace

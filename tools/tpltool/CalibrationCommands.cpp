@@ -1,0 +1,269 @@
+#include "CalibrationCommands.h"
+
+#include "labeldata/Calibration.h"
+#include "labeldata/Cp932.h"
+#include "labeldata/FileError.h"
+#include "labeldata/Tdatatree.h"
+#include "sheet/CalibrationPage.h"
+#include "CommandLine.h"
+#include "TemplateInput.h"
+#include "ToolOutput.h"
+
+#include <QCommandLineOption>
+#include <QDate>
+#include <QGuiApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+
+#include <cmath>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using labeldata::Calibration;
+
+struct Paper {
+    QString name;
+    QSizeF size; // millimetres
+};
+
+int refuseWords(const std::string& why)
+{
+    return usageError(QString::fromStdString(why));
+}
+
+// A number as typed on a command line; "." only, so a script's locale cannot change it.
+std::optional<double> number(const QString& text)
+{
+    bool ok = false;
+    const double v = text.trimmed().toDouble(&ok);
+    return ok && std::isfinite(v) ? std::optional(v) : std::nullopt;
+}
+
+std::optional<Paper> paperFrom(const QString& text)
+{
+    static const struct {
+        const char* name;
+        double width, height;
+    } named[] = {{"A4", 210, 297}, {"A5", 148, 210}, {"B5", 182, 257}, {"Letter", 215.9, 279.4}, {"Legal", 215.9, 355.6}};
+    for (const auto& n : named)
+        if (text.compare(QLatin1String(n.name), Qt::CaseInsensitive) == 0)
+            return Paper{QLatin1String(n.name), {n.width, n.height}};
+    static const QRegularExpression size(QStringLiteral(R"(^\s*([0-9.]+)\s*[xX×]\s*([0-9.]+)\s*$)"));
+    const auto m = size.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    const auto w = number(m.captured(1)), h = number(m.captured(2));
+    if (!w || !h)
+        return std::nullopt;
+    return Paper{QString(), {*w, *h}};
+}
+
+QCommandLineOption paperOption()
+{
+    return QCommandLineOption(QStringLiteral("paper"), QString(), QStringLiteral("PAPER"));
+}
+
+// The paper of --paper, A4 without it; nullopt after saying what is wrong.
+std::optional<Paper> paperOption(const CommandWords& args)
+{
+    const QString text = args.isSet(QStringLiteral("paper")) ? args.value(QStringLiteral("paper")) : QStringLiteral("A4");
+    const std::optional<Paper> paper = paperFrom(text);
+    if (!paper) {
+        refuseWords("unknown paper " + quoted(text) + "; give A4, A5, B5, Letter, Legal or WIDTHxHEIGHT in mm");
+        return std::nullopt;
+    }
+    if (!sheet::calibrationPaperUsable(paper->size)) {
+        refuseWords("the calibration page needs paper of " + std::to_string(int(sheet::CalibrationPaperMin)) + " to "
+                       + std::to_string(int(sheet::CalibrationPaperMax)) + " mm each way");
+        return std::nullopt;
+    }
+    return paper;
+}
+
+std::string fixed(double v, int decimals)
+{
+    return QString::number(v, 'f', decimals).toStdString();
+}
+
+std::string direction(bool across)
+{
+    return across ? "horizontal" : "vertical";
+}
+
+// "DX,DY" as two numbers.
+std::optional<std::pair<double, double>> pairOf(const QString& text)
+{
+    const QStringList parts = text.split(QLatin1Char(','));
+    if (parts.size() != 2)
+        return std::nullopt;
+    const auto a = number(parts[0]), b = number(parts[1]);
+    if (!a || !b)
+        return std::nullopt;
+    return std::pair{*a, *b};
+}
+
+} // namespace
+
+int calibrationSheetCommand(const QStringList& arguments)
+{
+    CommandWords args({paperOption()});
+    if (!args.parse(arguments, 0))
+        return Failure;
+    if (args.positional().size() != 1)
+        return refuseWords("give one output file");
+    const std::optional<Paper> paper = paperOption(args);
+    if (!paper)
+        return Failure;
+    const QString out = args.positional().front();
+    // Text needs the font database of a GUI application; no window is ever shown.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            printErr(text.toStdString());
+    });
+    // One of its own unless the caller made the application already (it must be a GUI one).
+    static int argc = 1;
+    static char name[] = "tpltool";
+    static char* argv[] = {name, nullptr};
+    std::optional<QGuiApplication> app;
+    if (!QCoreApplication::instance())
+        app.emplace(argc, argv);
+    try {
+        sheet::writeCalibrationPagePdf(out, paper->size, {paper->name, QString(), QDate::currentDate()});
+    } catch (const labeldata::FileError& e) {
+        return reportWriteFailure(out, e);
+    }
+    return Ok;
+}
+
+int calibrateCommand(const QStringList& arguments)
+{
+    CommandWords args({paperOption(), QCommandLineOption(QStringLiteral("json"))});
+    if (!args.parse(arguments, 0))
+        return Failure;
+    const QStringList values = args.positional();
+    if (values.size() != 4)
+        return refuseWords("give the four measured distances LEFT RIGHT TOP BOTTOM in millimetres");
+    const std::optional<Paper> paper = paperOption(args);
+    if (!paper)
+        return Failure;
+    double marks[4];
+    for (int i = 0; i < 4; ++i) {
+        const std::optional<double> v = number(values[i]);
+        if (!v) {
+            printErr(quoted(values[i]) + " is not a number of millimetres; nothing calculated");
+            return Failure;
+        }
+        marks[i] = *v;
+    }
+    const labeldata::CalibrationResult r = labeldata::calibrationFromMarks(
+        {marks[0], marks[1], marks[2], marks[3]}, paper->size.width(), paper->size.height());
+    switch (r.problem) {
+    case labeldata::CalibrationProblem::None:
+        break;
+    case labeldata::CalibrationProblem::NotANumber:
+        printErr("a distance is not a number; nothing calculated");
+        return Failure;
+    case labeldata::CalibrationProblem::MarksOutOfOrder:
+        printErr(r.across ? "RIGHT must be more than LEFT; nothing calculated"
+                          : "BOTTOM must be more than TOP; nothing calculated");
+        return Failure;
+    case labeldata::CalibrationProblem::ScaleOutOfRange:
+        printErr("the " + direction(r.across) + " scale would be " + fixed(r.value, 2) + " %, outside "
+                 + fixed(labeldata::ScaleMin, 0) + " to " + fixed(labeldata::ScaleMax, 0)
+                 + " %; check the paper size and the measurements");
+        return Failure;
+    case labeldata::CalibrationProblem::OffsetOutOfRange:
+        printErr("the " + direction(r.across) + " offset would be " + fixed(r.value, 2) + " mm, beyond ±"
+                 + fixed(labeldata::OffsetLimit, 0) + " mm; check the measurements");
+        return Failure;
+    }
+    const Calibration& c = r.calibration;
+    if (args.isSet(QStringLiteral("json"))) {
+        const QJsonObject o{{QStringLiteral("offset_x"), c.offsetX},
+                            {QStringLiteral("offset_y"), c.offsetY},
+                            {QStringLiteral("scale_x"), c.scaleX},
+                            {QStringLiteral("scale_y"), c.scaleY}};
+        const QByteArray json = QJsonDocument(o).toJson(QJsonDocument::Indented);
+        std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
+    } else {
+        std::printf("offset: %s mm across, %s mm down\nscale: %s %% across, %s %% down\n", fixed(c.offsetX, 3).c_str(),
+                    fixed(c.offsetY, 3).c_str(), fixed(c.scaleX, 3).c_str(), fixed(c.scaleY, 3).c_str());
+    }
+    return std::fflush(stdout) == 0 ? Ok : Failure;
+}
+
+int correctCommand(const QStringList& arguments)
+{
+    const QString offsetName = QStringLiteral("offset"), scaleName = QStringLiteral("scale");
+    CommandWords args({QCommandLineOption(offsetName, QString(), QStringLiteral("DX,DY")),
+                       QCommandLineOption(scaleName, QString(), QStringLiteral("SX,SY")), styleOption()});
+    if (!args.parse(arguments, 0))
+        return Failure;
+    const QStringList files = args.positional();
+    if (files.size() != 2)
+        return refuseWords("give one template file to read and one to write");
+    if (!args.isSet(offsetName) || !args.isSet(scaleName))
+        return refuseWords("give both --offset and --scale");
+    const auto offset = pairOf(args.value(offsetName));
+    const auto scale = pairOf(args.value(scaleName));
+    if (!offset)
+        return refuseWords("--offset takes two numbers of millimetres, as 0.5,-1.2");
+    if (!scale)
+        return refuseWords("--scale takes two percentages, as 100.2,99.8");
+    const Calibration c{offset->first, offset->second, scale->first, scale->second};
+    for (double o : {c.offsetX, c.offsetY})
+        if (std::fabs(o) > labeldata::OffsetLimit) {
+            printErr("offset " + fixed(o, 2) + " mm is beyond ±" + fixed(labeldata::OffsetLimit, 0) + " mm; nothing written");
+            return Failure;
+        }
+    for (double s : {c.scaleX, c.scaleY})
+        if (!(s >= labeldata::ScaleMin && s <= labeldata::ScaleMax)) {
+            printErr("scale " + fixed(s, 2) + " % is outside " + fixed(labeldata::ScaleMin, 0) + " to "
+                     + fixed(labeldata::ScaleMax, 0) + " %; nothing written");
+            return Failure;
+        }
+
+    const QString in = files[0], out = files[1];
+    Tdatatree set;
+    if (!loadWhole(in, set))
+        return Failure;
+    const std::optional<std::vector<size_t>> chosen = chosenStyles(set, in, args.values(QStringLiteral("style")));
+    if (!chosen)
+        return Failure;
+
+    // All corrected before any is stored, so a refusal leaves nothing half done.
+    std::vector<std::pair<size_t, Tlabelpar>> corrected;
+    bool refused = false;
+    for (size_t i : *chosen) {
+        const labeldata::CorrectedStyle r = labeldata::correctedStyle(*set.LabelList[i], c);
+        if (!r.ok()) {
+            printErr(quoted(in) + " " + styleLabel(i, *set.LabelList[i]) + ": the corrected "
+                     + (r.problem == labeldata::CorrectionProblem::NegativeLength
+                            ? (r.across ? "left" : "top") + std::string(" margin would be below 0 mm")
+                            : direction(r.across) + " lengths would exceed 1000 mm"));
+            refused = true;
+            continue;
+        }
+        corrected.emplace_back(i, r.style);
+    }
+    if (refused) {
+        printErr("nothing written");
+        return Problems;
+    }
+    for (auto& [i, style] : corrected)
+        *set.LabelList[i] = style;
+    set.FileName = out;
+    try {
+        set.Save();
+    } catch (const labeldata::FileError& e) {
+        return reportWriteFailure(out, e);
+    }
+    return Ok;
+}

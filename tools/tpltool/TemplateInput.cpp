@@ -1,0 +1,80 @@
+#include "TemplateInput.h"
+
+#include "labeldata/Cp932.h"
+#include "labeldata/TemplateFormat.h"
+#include "labeldata/Tlabelpar.h"
+#include "ToolOutput.h"
+
+#include <QFile>
+
+bool readWhole(const QString& path, QByteArray& bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        printErr("cannot open " + quoted(path) + ": " + file.errorString().toStdString());
+        return false;
+    }
+    bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        printErr("cannot read " + quoted(path) + ": " + file.errorString().toStdString());
+        return false;
+    }
+    return true;
+}
+
+std::string refusal(LoadResult result)
+{
+    return result == LoadResult::NotTemplate
+        ? "not a template file (the magic \"" + std::string(labeldata::tpl::Magic) + "\" is missing)"
+        : "damaged: its directory or a record lies beyond the end of the file";
+}
+
+std::optional<LoadResult> loadTemplate(const QString& path, Tdatatree& set)
+{
+    QByteArray image;
+    if (!readWhole(path, image))
+        return std::nullopt;
+    return set.LoadImage(std::string_view(image.constData(), size_t(image.size())));
+}
+
+bool loadWhole(const QString& path, Tdatatree& set)
+{
+    const std::optional<LoadResult> loaded = loadTemplate(path, set);
+    if (loaded && *loaded != LoadResult::Loaded)
+        printErr(quoted(path) + " is " + refusal(*loaded));
+    return loaded == LoadResult::Loaded;
+}
+
+std::string styleLabel(size_t index, const Tlabelpar& style)
+{
+    return "style " + std::to_string(index + 1) + " \"" + cp932::visibleText(style.Name).toStdString() + "\"";
+}
+
+std::optional<size_t> findStyle(const Tdatatree& set, const QString& which)
+{
+    bool isNumber = false;
+    const qulonglong n = which.toULongLong(&isNumber);
+    if (isNumber && n >= 1 && n <= set.LabelList.size())
+        return size_t(n - 1);
+    for (size_t i = 0; i < set.LabelList.size(); ++i)
+        if (cp932::visibleText(set.LabelList[i]->Name) == which)
+            return i;
+    return std::nullopt;
+}
+
+std::optional<std::vector<size_t>> chosenStyles(const Tdatatree& set, const QString& path, const QStringList& wanted)
+{
+    std::vector<size_t> chosen;
+    for (const QString& which : wanted) {
+        const std::optional<size_t> index = findStyle(set, which);
+        if (!index) {
+            printErr(quoted(path) + " has no style " + quoted(which) + "; nothing written");
+            return std::nullopt;
+        }
+        chosen.push_back(*index);
+    }
+    if (wanted.isEmpty())
+        for (size_t i = 0; i < set.LabelList.size(); ++i)
+            chosen.push_back(i);
+    return chosen;
+}
