@@ -73,7 +73,7 @@ TAboutBox::TAboutBox(QWidget* parent)
     ProductName->setObjectName(QStringLiteral("ProductName"));
     ProductName->setGeometry(81, 15, 104, 12);
 
-    Version = new QLabel(QStringLiteral("Version 0.91"), Panel1);
+    Version = new QLabel(QStringLiteral("Version " TESSEL_VERSION), Panel1);
     Version->setObjectName(QStringLiteral("Version"));
     Version->setGeometry(81, 37, 63, 12);
     // Static texts size themselves to the font, never smaller than their place.

@@ -59,6 +59,8 @@ int main(int argc, char** argv)
     // be taken for one of Qt's own options.
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
+    // Wayland and the desktop find the entry, its icon and the metainfo by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral(TESSEL_APP_ID));
     loadPlatformTranslations();
     QIcon icon;
     for (int size : {16, 32, 48, 64, 128, 256})

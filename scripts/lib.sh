@@ -1,4 +1,4 @@
-# Shared by scripts/run, scripts/test and scripts/fuzz. Source it; do not run it.
+# Shared by scripts/run, scripts/test, scripts/package and scripts/fuzz. Source it; do not run it.
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -15,12 +15,15 @@ TESSEL_PACKAGES=(
   qt6-translations-l10n
   xdg-utils shared-mime-info desktop-file-utils libfile-mimeinfo-perl libglib2.0-bin
 )
+# What scripts/package needs besides: the Debian package's tools and the checks of it.
+TESSEL_PACKAGING_PACKAGES=(dpkg-dev file lintian appstream man-db)
 
-# Installs whatever is missing; a second run finds nothing to do and stays quiet.
+# ensure_packages [PKG...]: installs whatever of TESSEL_PACKAGES and the named packages is
+# missing; a second run finds nothing to do and stays quiet.
 ensure_packages() {
   local missing=()
   local p
-  for p in "${TESSEL_PACKAGES[@]}"; do
+  for p in "${TESSEL_PACKAGES[@]}" "$@"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
       missing+=("$p")
     fi

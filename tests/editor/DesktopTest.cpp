@@ -85,7 +85,7 @@ TEST(Desktop, TheInstalledMimeTypeKnowsTemplatesByTheirFirstBytes)
     ran = runProgram(QStringLiteral("update-mime-database"), {prefix + QStringLiteral("/share/mime")}, env);
     ASSERT_EQ(ran.exitCode, 0) << ran.err.toStdString();
     ran = runProgram(QStringLiteral("desktop-file-validate"),
-                     {prefix + QStringLiteral("/share/applications/tessel-editor.desktop")}, env);
+                     {prefix + QStringLiteral("/share/applications/" TESSEL_APP_ID ".desktop")}, env);
     EXPECT_EQ(ran.exitCode, 0) << ran.out.toStdString() << ran.err.toStdString();
 
     const QString files = dir.filePath(QStringLiteral("files"));
