@@ -5,6 +5,7 @@
 #include "labeldata/Tdatatree.h"
 #include "labeldata/TemplateFormat.h"
 #include "sheet/PdfExport.h"
+#include "ExportCommands.h"
 #include "ProductCommands.h"
 #include "TemplateCheck.h"
 #include "TemplateJson.h"
@@ -30,11 +31,20 @@ const char Usage[] =
     "       tpltool sheet FILE.tpl OUT.pdf [--style N|NAME]...\n"
     "                                          test sheets of the named styles (all when none\n"
     "                                          is named) as a PDF, one page each\n"
-    "       tpltool products [--json] [SOURCE...]\n"
+    "       tpltool glabels FILE.tpl OUT.xml [--style N|NAME]...\n"
+    "                                          gLabels templates of the named styles (all when\n"
+    "                                          none is named), for ~/.glabels\n"
+    "       tpltool svg FILE.tpl OUT.svg --style N|NAME\n"
+    "                                          a blank SVG template of the sheet: label outlines\n"
+    "                                          in a locked layer, the margins as guides\n"
+    "       tpltool products [--json] [--like FILE.tpl [--style N|NAME]] [SOURCE...]\n"
     "                                          list the label sheets of gLabels and LibreOffice\n"
-    "                                          databases (a file or folder; none: the installed ones)\n"
+    "                                          databases (a file or folder; none: the installed ones);\n"
+    "                                          with --like only those with the style's layout (same\n"
+    "                                          columns and rows, lengths within 0.5 mm), closest first\n"
     "       tpltool import [--match TEXT]... [--group NAME] [SOURCE...] OUT.tpl\n"
-    "                                          make a template file of the matching products\n";
+    "                                          make a template file of the matching products\n"
+    "                                          (TEXT: words, or sizes such as 86.4x50.8 or 2x5)\n";
 
 bool readWhole(const QString& path, QByteArray& bytes)
 {
@@ -256,17 +266,15 @@ int main(int argc, char** argv)
         QGuiApplication app(argc, argv);
         return makeSheet(arg(2), arg(3), wanted);
     }
-    if (command == "products") {
-        bool json = false;
-        QStringList sources;
-        for (int i = 2; i < argc; ++i) {
-            if (std::string(argv[i]) == "--json")
-                json = true;
-            else
-                sources << arg(i);
-        }
-        return listProducts(sources, json);
-    }
+    QStringList words;
+    for (int i = 2; i < argc; ++i)
+        words << arg(i);
+    if (command == "products")
+        return productsCommand(words);
+    if (command == "glabels")
+        return glabelsCommand(words);
+    if (command == "svg")
+        return svgCommand(words);
     if (command == "import") {
         QStringList matches;
         QStringList rest;
