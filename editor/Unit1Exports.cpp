@@ -3,11 +3,13 @@
 #include "editor/Unit1.h"
 
 #include "editor/FileMessages.h"
+#include "editor/GroupNameEdit.h"
 #include "labeldata/Cp932.h"
 #include "labeldata/SheetFit.h"
 #include "labeldata/Tdatatree.h"
 #include "products/GlabelsWriter.h"
 #include "sheet/ExportFile.h"
+#include "sheet/PdfExport.h"
 #include "sheet/SvgTemplate.h"
 #include "toolkit/Application.h"
 #include "toolkit/Dialogs.h"
