@@ -2,6 +2,7 @@
 #include "editor/GroupNameEdit.h"
 #include "labeldata/Names.h"
 #include "labeldata/Tdatatree.h"
+#include "toolkit/SpinEdit.h"
 #include "EditorTestSupport.h"
 
 #include <gtest/gtest.h>
