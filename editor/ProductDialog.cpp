@@ -140,7 +140,12 @@ ProductDialog::ProductDialog(const QStringList& sources, QWidget* parent)
     SearchEdit->setFocus();
 }
 
-ProductDialog::~ProductDialog() = default;
+ProductDialog::~ProductDialog()
+{
+    // QDialog's destructor hides a dialog that is still shown, and the list may ask for rows
+    // then: the model lets go of the catalogue before the catalogue is freed.
+    FModel->setCatalogue(nullptr);
+}
 
 void ProductDialog::reload()
 {
