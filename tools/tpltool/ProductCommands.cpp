@@ -76,9 +76,10 @@ void reportSkipped(const products::Catalogue& catalogue)
     }
 }
 
-// A product the query names but that could not be listed, by name and with the reason.
-void reportSkippedNamed(const products::Catalogue& catalogue, const std::vector<products::ProductQuery>& queries)
+// A product the query names but that could not be listed, by name and with the reason; how many.
+size_t reportSkippedNamed(const products::Catalogue& catalogue, const std::vector<products::ProductQuery>& queries)
 {
+    size_t named = 0;
     for (const products::Skipped& s : catalogue.skipped()) {
         const QString key = products::searchKey(s);
         for (const products::ProductQuery& q : queries)
@@ -86,9 +87,11 @@ void reportSkippedNamed(const products::Catalogue& catalogue, const std::vector<
                 printErr(QStringLiteral("%1 %2: skipped: %3 (%4)")
                              .arg(s.brand, s.part, QLatin1String(products::reasonText(s.reason)), s.detail)
                              .toStdString());
+                ++named;
                 break;
             }
     }
+    return named;
 }
 
 QString productLine(const products::Product& p)
@@ -223,7 +226,7 @@ int importProducts(const QStringList& sources, const QStringList& matches, const
     std::vector<products::ProductQuery> queries;
     for (const QString& m : matches)
         queries.emplace_back(m);
-    reportSkippedNamed(catalogue, queries);
+    const size_t namedSkipped = reportSkippedNamed(catalogue, queries);
     Tdatatree set;
     set.GroupName = groupName;
     for (const products::Product& p : catalogue.products()) {
@@ -235,7 +238,8 @@ int importProducts(const QStringList& sources, const QStringList& matches, const
             set.LabelList.push_back(std::make_unique<Tlabelpar>(p.style));
     }
     if (set.LabelList.empty()) {
-        printErr("no product matched; nothing written");
+        // The ones named above are the answer; "no product matched" would contradict them.
+        printErr(namedSkipped ? "nothing written" : "no product matched; nothing written");
         return Problems;
     }
     if (set.LabelList.size() > Tdatatree::MaxStyles) {
