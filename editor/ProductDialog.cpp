@@ -8,6 +8,7 @@
 #include "toolkit/Dialogs.h"
 #include "toolkit/Image.h"
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -54,6 +55,11 @@ ProductDialog::ProductDialog(const QStringList& sources, QWidget* parent)
     SearchEdit->setPlaceholderText(QStringLiteral("メーカー・品番・説明"));
     SearchEdit->setClearButtonEnabled(true);
     searchCaption->setBuddy(SearchEdit);
+    SearchEdit->setToolTip(QStringLiteral("ことばのほか、ラベルの寸法 (86.4x50.8) や列 × 行 (2x5) でも探せます"));
+    LikeCheckBox = new QCheckBox(QStringLiteral("表示中の寸法に近い製品だけ"), this);
+    LikeCheckBox->setObjectName(QStringLiteral("LikeCheckBox"));
+    LikeCheckBox->setToolTip(QStringLiteral("列数と行数が同じで、台紙・ラベル・間隔・左上の位置がそれぞれ 0.5 mm 以内の製品を近い順に表示します"));
+    LikeCheckBox->setEnabled(false);
 
     FModel = new ProductListModel(this);
     ProductList = new QTreeView(this);
@@ -95,6 +101,7 @@ ProductDialog::ProductDialog(const QStringList& sources, QWidget* parent)
     auto* search = new QHBoxLayout;
     search->addWidget(searchCaption);
     search->addWidget(SearchEdit, 1);
+    search->addWidget(LikeCheckBox);
     auto* body = new QHBoxLayout;
     body->addWidget(ProductList, 1);
     body->addWidget(ProductPreview, 0, Qt::AlignTop);
@@ -124,6 +131,7 @@ ProductDialog::ProductDialog(const QStringList& sources, QWidget* parent)
             [this] { runGuarded([this] { showCurrent(); }); });
     connect(FModel, &QAbstractItemModel::modelReset, this, [this] { runGuarded([this] { showCurrent(); }); });
     connect(ProductList, &QAbstractItemView::doubleClicked, this, &QDialog::accept);
+    connect(LikeCheckBox, &QCheckBox::toggled, this, [this] { runGuarded([this] { LikeCheckBoxClick(); }); });
     connect(AddFileButton, &QPushButton::clicked, this, [this] { runGuarded([this] { AddFileButtonClick(); }); });
     connect(Buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(Buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -132,7 +140,12 @@ ProductDialog::ProductDialog(const QStringList& sources, QWidget* parent)
     SearchEdit->setFocus();
 }
 
-ProductDialog::~ProductDialog() = default;
+ProductDialog::~ProductDialog()
+{
+    // QDialog's destructor hides a dialog that is still shown, and the list may ask for rows
+    // then: the model lets go of the catalogue before the catalogue is freed.
+    FModel->setCatalogue(nullptr);
+}
 
 void ProductDialog::reload()
 {
@@ -169,6 +182,19 @@ void ProductDialog::addSource(const QString& path)
     }
 }
 
+void ProductDialog::setMeasured(const Tlabelpar& fields)
+{
+    FMeasured = fields;
+    LikeCheckBox->setEnabled(true);
+    LikeCheckBoxClick();
+}
+
+void ProductDialog::LikeCheckBoxClick()
+{
+    FModel->setLike(LikeCheckBox->isChecked() ? FMeasured : std::nullopt);
+    updateLines();
+}
+
 void ProductDialog::AddFileButtonClick()
 {
     if (FOpenDialog->Execute(this))
@@ -201,6 +227,15 @@ void ProductDialog::updateLines()
                                 : QStringLiteral("一覧にない製品 %1 件: %2")
                                       .arg(FCatalogue->skipped().size())
                                       .arg(reasons.join(QStringLiteral("、"))));
+    // A product the search names but that the list cannot hold says why, by name.
+    const std::vector<int> named = FModel->skippedNamed();
+    constexpr size_t NamedShown = 5;
+    for (size_t k = 0; k < named.size() && k < NamedShown; ++k) {
+        const products::Skipped& s = FCatalogue->skipped()[size_t(named[k])];
+        lines << QStringLiteral("%1 %2: %3 (%4)").arg(s.brand, s.part, products::reasonTextJa(s.reason), s.detail);
+    }
+    if (named.size() > NamedShown)
+        lines << QStringLiteral("ほかに一覧にない製品 %1 件").arg(named.size() - NamedShown);
     for (const products::SourceError& e : FCatalogue->errors())
         lines << e.messageJa();
     if (FSources.isEmpty())

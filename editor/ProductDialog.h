@@ -7,8 +7,10 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
+class QCheckBox;
 class QDialogButtonBox;
 class QLabel;
 class QLineEdit;
@@ -35,8 +37,11 @@ public:
 
     // Reads one more database file or folder, as "ファイルを追加..." does after its dialog.
     void addSource(const QString& path);
+    // The layout in the window's fields, which "表示中の寸法に近い製品だけ" lists products like.
+    void setMeasured(const Tlabelpar& fields);
 
     QLineEdit* SearchEdit = nullptr;
+    QCheckBox* LikeCheckBox = nullptr;
     QTreeView* ProductList = nullptr;
     TImage* ProductPreview = nullptr;
     QLabel* CountLabel = nullptr;
@@ -49,10 +54,12 @@ private:
     void showCurrent();
     void updateLines();
     void AddFileButtonClick();
+    void LikeCheckBoxClick();
 
     QStringList FSources;
     QStringList FAddedFiles;
     std::unique_ptr<products::Catalogue> FCatalogue;
     ProductListModel* FModel = nullptr;
     std::unique_ptr<TOpenDialog> FOpenDialog;
+    std::optional<Tlabelpar> FMeasured;
 };

@@ -30,33 +30,62 @@ void ProductListModel::setCatalogue(const products::Catalogue* catalogue)
 {
     FCatalogue = catalogue;
     FKeys.clear();
+    FSkippedKeys.clear();
     if (catalogue) {
         FKeys.reserve(catalogue->products().size());
         for (const products::Product& p : catalogue->products())
             FKeys.push_back(products::searchKey(p));
+        for (const products::Skipped& s : catalogue->skipped())
+            FSkippedKeys.push_back(products::searchKey(s));
     }
-    beginResetModel();
-    FRows.clear();
-    for (int i = 0; i < int(FKeys.size()); ++i)
-        if (products::matchesQuery(FKeys[size_t(i)], FWords))
-            FRows.push_back(i);
-    endResetModel();
+    refilter(FQuery);
 }
 
 void ProductListModel::setFilter(const QString& text)
 {
-    const QStringList words = products::queryWords(text);
-    if (words == FWords)
+    products::ProductQuery query(text);
+    if (query == FQuery)
         return;
+    refilter(std::move(query));
+}
+
+void ProductListModel::setLike(const std::optional<Tlabelpar>& measured)
+{
+    FMeasured = measured;
+    refilter(FQuery);
+}
+
+void ProductListModel::refilter(products::ProductQuery query)
+{
     std::vector<int> rows;
     rows.reserve(FKeys.size());
-    for (int i = 0; i < int(FKeys.size()); ++i)
-        if (products::matchesQuery(FKeys[size_t(i)], words))
-            rows.push_back(i);
-    FWords = words;
+    if (FCatalogue) {
+        const std::vector<products::Product>& all = FCatalogue->products();
+        auto take = [&](size_t i) {
+            if (query.matches(FKeys[i], all[i].style))
+                rows.push_back(int(i));
+        };
+        if (FMeasured) {
+            for (const products::Likeness& l : products::productsLike(all, *FMeasured))
+                take(l.index);
+        } else {
+            for (size_t i = 0; i < all.size(); ++i)
+                take(i);
+        }
+    }
+    FQuery = std::move(query);
     beginResetModel();
     FRows = std::move(rows);
     endResetModel();
+}
+
+std::vector<int> ProductListModel::skippedNamed() const
+{
+    std::vector<int> named;
+    for (size_t i = 0; i < FSkippedKeys.size(); ++i)
+        if (FQuery.matchesText(FSkippedKeys[i]))
+            named.push_back(int(i));
+    return named;
 }
 
 int ProductListModel::productAt(int row) const
@@ -89,7 +118,7 @@ QVariant ProductListModel::data(const QModelIndex& index, int role) const
     case Part:
         return p.part;
     case Description:
-        return p.description;
+        return p.descriptionJa.isEmpty() ? p.description : p.descriptionJa;
     case Sheet:
         return size(s.SheetWidth, s.SheetHeight);
     case Label:

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "labeldata/Tlabelpar.h"
+#include "products/ProductSearch.h"
+
 #include <QAbstractTableModel>
 #include <QStringList>
 
+#include <optional>
 #include <vector>
 
 namespace products {
@@ -10,7 +14,8 @@ class Catalogue;
 }
 
 // The products of a catalogue as rows of maker, part, description, sheet, label and grid,
-// narrowed to those whose maker, part or description holds every word of a search text.
+// narrowed to those whose maker, part or description holds every word of a search text (or
+// whose sizes it names), and, when a measured layout is set, to the products like it, closest first.
 class ProductListModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -22,6 +27,11 @@ public:
     // Shows every product of the catalogue, which must outlive the model or the next call.
     void setCatalogue(const products::Catalogue* catalogue);
     void setFilter(const QString& text);
+    // Only the products like this layout, closest first; nullopt lists every product again.
+    void setLike(const std::optional<Tlabelpar>& measured);
+
+    // The catalogue's skipped products that the search text names, for saying why they are missing.
+    std::vector<int> skippedNamed() const;
 
     // The catalogue's index of the product in row, or -1.
     int productAt(int row) const;
@@ -33,8 +43,12 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
+    void refilter(products::ProductQuery query);
+
     const products::Catalogue* FCatalogue = nullptr;
     std::vector<QString> FKeys; // folded once per product, so typing only compares
+    std::vector<QString> FSkippedKeys;
     std::vector<int> FRows;
-    QStringList FWords;
+    products::ProductQuery FQuery;
+    std::optional<Tlabelpar> FMeasured;
 };

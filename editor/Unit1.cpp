@@ -248,6 +248,10 @@ void TForm1::buildMenu()
                              QStringLiteral("名前を付けて保存|現在のファイルに新しい名前をつけて保存"));
     FileExportPdf1 = makeAction(ActionList1, "FileExportPdf1", QStringLiteral("PDF に書き出す(&E)..."),
                                 QStringLiteral("PDF に書き出す|テストシートを PDF ファイルに書き出す"));
+    FileExportGlabels1 = makeAction(ActionList1, "FileExportGlabels1", QStringLiteral("gLabels 用に書き出す(&G)..."),
+                                    QStringLiteral("gLabels 用に書き出す|すべてのスタイルを gLabels のテンプレートファイルに書き出す"));
+    FileExportSvg1 = makeAction(ActionList1, "FileExportSvg1", QStringLiteral("SVG テンプレートを書き出す(&V)..."),
+                                QStringLiteral("SVG テンプレートを書き出す|表示中の台紙を、ラベルの輪郭だけの SVG に書き出す"));
     FileTestPrint1 = makeAction(ActionList1, "FileTestPrint1", QStringLiteral("テスト印刷(&P)..."),
                                 QStringLiteral("テスト印刷|テストシートを補正してプリンターで印刷する"),
                                 QKeySequence(Qt::CTRL | Qt::Key_P));
@@ -288,6 +292,10 @@ void TForm1::buildMenu()
     N3->setObjectName(QStringLiteral("N3"));
     ExportPdf1 = item(File1, "ExportPdf1");
     linkItem(ExportPdf1, FileExportPdf1);
+    ExportGlabels1 = item(File1, "ExportGlabels1");
+    linkItem(ExportGlabels1, FileExportGlabels1);
+    ExportSvg1 = item(File1, "ExportSvg1");
+    linkItem(ExportSvg1, FileExportSvg1);
     TestPrint1 = item(File1, "TestPrint1");
     linkItem(TestPrint1, FileTestPrint1);
     Calibrate1 = item(File1, "Calibrate1");
@@ -325,6 +333,8 @@ void TForm1::bindEvents()
     connect(FileSave1, &QAction::triggered, this, guarded(&TForm1::FileSave1Execute));
     connect(FileSaveAs1, &QAction::triggered, this, guarded(&TForm1::FileSaveAs1Execute));
     connect(FileExportPdf1, &QAction::triggered, this, guarded(&TForm1::FileExportPdf1Execute));
+    connect(FileExportGlabels1, &QAction::triggered, this, guarded(&TForm1::FileExportGlabels1Execute));
+    connect(FileExportSvg1, &QAction::triggered, this, guarded(&TForm1::FileExportSvg1Execute));
     connect(FileTestPrint1, &QAction::triggered, this, guarded(&TForm1::FileTestPrint1Execute));
     connect(FileCalibrate1, &QAction::triggered, this, guarded(&TForm1::FileCalibrate1Execute));
     connect(FileAddCorrected1, &QAction::triggered, this, guarded(&TForm1::FileAddCorrected1Execute));

@@ -86,6 +86,8 @@ public:
     QAction* SaveAs1 = nullptr;
     QAction* N3 = nullptr;
     QAction* ExportPdf1 = nullptr;
+    QAction* ExportGlabels1 = nullptr;
+    QAction* ExportSvg1 = nullptr;
     QAction* TestPrint1 = nullptr;
     QAction* Calibrate1 = nullptr;
     QAction* AddCorrected1 = nullptr;
@@ -104,6 +106,8 @@ public:
     QAction* FileSave1 = nullptr;
     QAction* FileSaveAs1 = nullptr;
     QAction* FileExportPdf1 = nullptr;
+    QAction* FileExportGlabels1 = nullptr;
+    QAction* FileExportSvg1 = nullptr;
     QAction* FileTestPrint1 = nullptr;
     QAction* FileCalibrate1 = nullptr;
     QAction* FileAddCorrected1 = nullptr;
@@ -120,6 +124,9 @@ public:
     // The test sheet's: the PDF's save dialog, and the printer the print dialog chose last.
     std::unique_ptr<TSaveDialog> PdfDialog;
     std::unique_ptr<QPrinter> Printer;
+    // The export dialogs of gLabels templates and blank SVG templates, made at first use.
+    std::unique_ptr<TSaveDialog> GlabelsDialog;
+    std::unique_ptr<TSaveDialog> SvgDialog;
 
     // The label databases "製品から追加" lists: the installed ones and the files added to it.
     QStringList ProductSources;
@@ -155,6 +162,11 @@ public:
     void FileSaveAs1Accept(const QString& fileName);
     void FileExportPdf1Execute();
     void FileExportPdf1Accept(const QString& fileName, bool allStyles);
+    // The whole set as gLabels templates; the fields' sheet as a blank SVG template.
+    void FileExportGlabels1Execute();
+    void FileExportGlabels1Accept(const QString& fileName);
+    void FileExportSvg1Execute();
+    void FileExportSvg1Accept(const QString& fileName);
     void FileTestPrint1Execute();
     // "プリンターの補正": the calibration page and the correction from what the user measured on it.
     void FileCalibrate1Execute();

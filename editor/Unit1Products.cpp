@@ -12,6 +12,7 @@
 void TForm1::FileAddProducts1Execute()
 {
     ProductDialog dialog(ProductSources, this);
+    dialog.setMeasured(fieldStyle());
     const int answer = dialog.exec();
     for (const QString& file : dialog.addedFiles())
         if (!ProductSources.contains(file))

@@ -1,5 +1,6 @@
 #include "products/Catalogue.h"
 
+#include "products/MoCatalogue.h"
 #include "products/Readers.h"
 
 #include <QDir>
@@ -171,8 +172,10 @@ void Catalogue::addFile(const QString& path, bool quietIfNotDatabase)
         if (e.sheet.geometry) {
             c = convert(*e.sheet.geometry);
             if (c->style) {
-                Product p{e.brand, e.part, e.sheet.description, path, e.line, *e.sheet.geometry, std::move(*c->style)};
+                Product p{e.brand, e.part, e.sheet.description, path, e.line, *e.sheet.geometry, std::move(*c->style), {}};
                 p.style.Name = styleName(e.brand, e.part);
+                if (root == Root::GlabelsTemplates && !p.description.isEmpty())
+                    p.descriptionJa = glabelsJapanese().translate(p.description);
                 FProducts.push_back(std::move(p));
                 continue;
             }
@@ -227,7 +230,10 @@ QString foldForSearch(const QString& text)
 
 QString searchKey(const Product& product)
 {
-    return foldForSearch(product.brand + QLatin1Char('\n') + product.part + QLatin1Char('\n') + product.description);
+    QString text = product.brand + QLatin1Char('\n') + product.part + QLatin1Char('\n') + product.description;
+    if (!product.descriptionJa.isEmpty())
+        text += QLatin1Char('\n') + product.descriptionJa;
+    return foldForSearch(text);
 }
 
 QStringList queryWords(const QString& query)

@@ -56,6 +56,7 @@ struct Product {
     int64_t line = 0;
     SheetGeometry geometry;
     Tlabelpar style; // name and twelve numbers, ready to be added to a set
+    QString descriptionJa; // gLabels' own Japanese text for the description, when it has one
 };
 
 // One product that is not listed, and why.

@@ -9,7 +9,7 @@ TESSEL_PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  fonts-ipafont-gothic glabels-data
+  fonts-ipafont-gothic glabels-data glabels
   libqt6printsupport6 poppler-utils qpdf
   xvfb xauth x11-utils imagemagick librsvg2-bin xdotool
   qt6-translations-l10n

@@ -1,6 +1,8 @@
 // "製品から追加": the dialog over label databases and what OK adds to the set.
 #include "editor/ProductDialog.h"
+#include "products/Catalogue.h"
 #include "labeldata/Cp932.h"
+#include "labeldata/Names.h"
 #include "numberedit/UpdownNumberEdit.h"
 #include "toolkit/Image.h"
 #include "toolkit/SpinEdit.h"
@@ -10,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -64,7 +67,7 @@ TEST(Form1Products, SearchNarrowsTheListAsTheUserTypesAndThePreviewFollows)
         {"inch", {"T-INCH"}},
         {"ＩＮＣＨ", {"T-INCH"}},
         {"ﾋｻｺﾞ", {"FSCGN863"}},
-        {"宛名", {"FSCGN863"}},
+        {"宛名", {"T-INCH", "FSCGN863"}}, // "Address labels" in gLabels' own Japanese
         {"testmaker 60", {"T-3x12", "T-3x12B"}},
         {"xyz", {}},
         {"", {"T-3x12", "T-3x12B", "T-INCH", "T-POINT", "FSCGN863", "LB-EL44"}},
@@ -143,4 +146,47 @@ TEST(Form1Products, OkAddsTheSelectedProductsAtTheEndAsPlusDoes)
     });
     form->AddProducts1->trigger();
     EXPECT_EQ(form->ComboBox1->count(), 2);
+}
+
+TEST(Form1Products, LikeCheckBoxListsTheProductsOfTheWindowsFieldsAndSkippedOnesSayWhy)
+{
+    QTemporaryDir dir;
+    const auto files = productfiles::writeAll(dir.path());
+    auto form = newWindow();
+    form->ProductSources = {files.glabelsFolder, files.libreOfficeFile};
+    // A sheet measured with a ruler: T-INCH's numbers, each a little off.
+    Tlabelpar measured;
+    {
+        products::Catalogue c;
+        c.addSource(files.glabelsFolder);
+        for (const products::Product& p : c.products())
+            if (p.part == u"T-INCH")
+                measured = p.style;
+    }
+    for (double Tlabelpar::*length : {&Tlabelpar::SheetWidth, &Tlabelpar::LabelWidth, &Tlabelpar::LeftMargin, &Tlabelpar::TopMargin})
+        measured.*length += 0.3;
+    measured.Name = labeldata::makeStyleName(QStringLiteral("measured"));
+    form->addStyles({measured});
+
+    ModalAnswers answers;
+    answers.then([&](QWidget* w) {
+        auto* d = qobject_cast<ProductDialog*>(w);
+        ASSERT_NE(d, nullptr);
+        EXPECT_EQ(column(*d, 1).size(), 6);
+        d->LikeCheckBox->click();
+        EXPECT_EQ(column(*d, 1), QStringList{QStringLiteral("T-INCH")});
+        EXPECT_EQ(d->CountLabel->text(), QStringLiteral("6 件中 1 件を表示"));
+        d->LikeCheckBox->click();
+        EXPECT_EQ(column(*d, 1).size(), 6);
+        // A size typed in the search box, and a product that is not listed named with its reason.
+        d->SearchEdit->setText(QStringLiteral("66.7×25.4"));
+        EXPECT_EQ(column(*d, 1), QStringList{QStringLiteral("T-INCH")});
+        d->SearchEdit->setText(QStringLiteral("t-wide"));
+        EXPECT_TRUE(column(*d, 1).isEmpty());
+        EXPECT_TRUE(d->SkippedLabel->text().contains(QStringLiteral("Testmaker T-WIDE: 台紙からはみ出す配置 (")))
+            << d->SkippedLabel->text().toStdString();
+        d->reject();
+    });
+    form->AddProducts1->trigger();
+    EXPECT_EQ(answers.pending(), 0u);
 }

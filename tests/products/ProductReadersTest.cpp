@@ -1,10 +1,18 @@
 #include "products/Catalogue.h"
+#include "products/MoCatalogue.h"
+#include "products/ProductSearch.h"
 #include "ProductFiles.h"
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <cstring>
+
+#include <sys/stat.h>
 
 using namespace products;
 
@@ -189,7 +197,7 @@ TEST(ProductReaders, SearchFoldsCaseAndWidthAndWantsEveryWord)
         {"testmaker inch", "T-INCH"},
         {"ＴＥＳＴＭＡＫＥＲ　ｉｎｃｈ", "T-INCH"},
         {"ﾋｻｺﾞ", "FSCGN863"},
-        {"宛名", "FSCGN863"},
+        {"宛名", "T-INCH FSCGN863"}, // T-INCH's "Address labels" in gLabels' own Japanese
         {"60 x 20", "T-3x12 T-3x12B"},
         {"sanwa 12PCS", "LB-EL44"},
         {"nothing-like-this", ""},
@@ -197,4 +205,109 @@ TEST(ProductReaders, SearchFoldsCaseAndWidthAndWantsEveryWord)
     for (const auto& r : rows)
         EXPECT_EQ(parts(QString::fromUtf8(r.query)), QLatin1String(r.parts)) << r.query;
     EXPECT_EQ(parts(QString()).count(QLatin1Char(' ')) + 1, qsizetype(c.products().size()));
+}
+
+TEST(ProductReaders, SearchFindsLabelSizesAndGridsAndNamesSkippedProducts)
+{
+    QTemporaryDir dir;
+    const auto files = productfiles::writeAll(dir.path());
+    Catalogue c;
+    c.addSources({files.glabelsFolder, files.libreOfficeFile});
+    auto parts = [&](const char* text) {
+        const ProductQuery query(QString::fromUtf8(text));
+        QStringList found;
+        for (const Product& p : c.products())
+            if (query.matches(searchKey(p), p.style))
+                found << p.part;
+        for (const Skipped& s : c.skipped())
+            if (query.matchesText(searchKey(s)))
+                found << QStringLiteral("skipped:") + s.part;
+        return found.join(QLatin1Char(' ')).toStdString();
+    };
+    const struct {
+        const char* query;
+        const char* parts;
+    } rows[] = {
+        {"66.675x25.4", "T-INCH"},
+        {"66.7×25.4", "T-INCH"},
+        {"６６．７ｘ２５．４", "T-INCH"},
+        {"66.7 25.4", "T-INCH"},
+        {"66.7 x 25.4", "T-INCH"},
+        {"66.6x25.4", ""},          // 0.075 mm off
+        {"25.4x66.675", ""},        // width first
+        {"4x10", "T-POINT"},        // columns x rows
+        {"2x6 ヒサゴ", "FSCGN863"},
+        {"86.4", "FSCGN863"},
+        {"testmaker 50.8", "T-POINT"},
+        {"t-wide", "skipped:T-WIDE"},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(parts(r.query), r.parts) << r.query;
+}
+
+TEST(ProductReaders, GettextCatalogueIsReadAndDamageRefused)
+{
+    // A catalogue as msgfmt writes it: header, then the tables of originals and translations.
+    auto mo = [](const std::vector<std::pair<QByteArray, QByteArray>>& messages) {
+        QByteArray strings;
+        QByteArray originals, translations;
+        const quint32 n = quint32(messages.size());
+        const quint32 stringsAt = 28 + 16 * n;
+        auto word = [](QByteArray& to, quint32 v) { to.append(reinterpret_cast<const char*>(&v), 4); };
+        for (const auto& [o, t] : messages) {
+            word(originals, quint32(o.size()));
+            word(originals, stringsAt + quint32(strings.size()));
+            strings += o + '\0';
+        }
+        for (const auto& [o, t] : messages) {
+            word(translations, quint32(t.size()));
+            word(translations, stringsAt + quint32(strings.size()));
+            strings += t + '\0';
+        }
+        QByteArray file;
+        for (quint32 v : {0x950412deu, 0u, n, 28u, 28 + 8 * n, 0u, 0u})
+            word(file, v);
+        return file + originals + translations + strings;
+    };
+    const QByteArray good = mo({{"", "Content-Type: text/plain; charset=UTF-8\n"},
+                                {"Address Labels", "宛名のラベル"},
+                                {"ctx\x04Labels", "x"},
+                                {QByteArray("Label\0Labels", 12), QByteArray("ラベル\0ラベル", 19)}});
+    auto damaged = [&](qsizetype at, quint32 value) {
+        QByteArray bytes = good;
+        std::memcpy(bytes.data() + at, &value, 4);
+        return bytes;
+    };
+    const struct {
+        const char* what;
+        QByteArray bytes;
+        bool loads;
+    } rows[] = {
+        {"whole", good, true},
+        {"cut short", good.left(good.size() - 3), false},
+        {"no magic", damaged(0, 0x12345678), false},
+        {"count past the end", damaged(8, 0x7fffffff), false},
+        {"table past the end", damaged(12, 0xfffffff0), false},
+        {"string past the end", damaged(28 + 8 + 4, 0xffffff00), false},
+        {"string length past the end", damaged(28 + 8, 0xffffffff), false},
+        {"empty", QByteArray(), false},
+    };
+    for (const auto& r : rows) {
+        MoCatalogue c;
+        EXPECT_EQ(c.load(r.bytes), r.loads) << r.what;
+        EXPECT_EQ(c.translate(QStringLiteral("Address Labels")), r.loads ? QStringLiteral("宛名のラベル") : QString()) << r.what;
+        if (r.loads) {
+            EXPECT_EQ(c.size(), 1) << r.what; // no header, context or plural
+        }
+    }
+
+    // gLabels' own: the descriptions of its Japanese users.
+    const MoCatalogue& installed = glabelsJapanese();
+    ASSERT_GT(installed.size(), 100) << "install glabels-data (scripts/test does)";
+    EXPECT_EQ(installed.translate(QStringLiteral("Address Labels")), QStringLiteral("宛名のラベル"));
+    MoCatalogue fifo;
+    const QString pipe = QDir::temp().filePath(QStringLiteral("tessel-mo-fifo-%1").arg(QCoreApplication::applicationPid()));
+    ASSERT_EQ(::mkfifo(pipe.toLocal8Bit().constData(), 0600), 0);
+    EXPECT_FALSE(fifo.loadFile(pipe)); // and does not block
+    QFile::remove(pipe);
 }

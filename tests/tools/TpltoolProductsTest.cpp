@@ -9,6 +9,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <cmath>
+
 namespace {
 
 struct ProductRun {
@@ -96,6 +98,8 @@ TEST(TpltoolProducts, ImportWritesTheMatchingProductsOrNothing)
         {"missing source", {dir.filePath("missing")}, out + "3", 2, dir.filePath("missing") + "' does not exist"},
         {"group too long", {"--group", "ラベルグループの名前", files.libreOfficeFile}, out + "4", 1, "at most 14 bytes"},
         {"existing file kept on refusal", {files.libreOfficeFile, broken}, existing, 2, "nothing written"},
+        {"a skipped product named", {"--match", "t-wide", files.glabelsFolder}, out + "5", 1,
+         "Testmaker T-WIDE: skipped: grid leaves the sheet"},
     };
     for (const auto& f : refusals) {
         const QByteArray before = bytesOf(f.target);
@@ -127,4 +131,86 @@ TEST(TpltoolProducts, InstalledGlabelsTemplatesRoundTripAndFit)
     const ProductRun check = tool({QStringLiteral("check"), tpl});
     EXPECT_EQ(check.status, 0) << check.out.toStdString();
     EXPECT_EQ(check.out.trimmed(), QStringLiteral("%1: ok, %2 styles").arg(tpl).arg(products));
+}
+
+TEST(TpltoolProducts, LikeFindsTheMeasuredProductFirstAndRefusesAsTheOtherCommands)
+{
+    QTemporaryDir dir;
+    const ProductRun all = tool({QStringLiteral("products"), QStringLiteral("--json")});
+    const QJsonArray products = QJsonDocument::fromJson(all.out.toUtf8()).array();
+    ASSERT_GT(products.size(), 1000) << "install glabels-data (scripts/test does)";
+    // Products with no other product within twice the tolerance, a few from across the list.
+    const char* lengths[] = {"sheet_width", "sheet_height", "label_width", "label_height", "left_margin", "top_margin",
+                             "horizontal_spacing", "vertical_spacing"};
+    auto alike = [&](const QJsonObject& a, const QJsonObject& b) {
+        if (a[QStringLiteral("columns")] != b[QStringLiteral("columns")] || a[QStringLiteral("rows")] != b[QStringLiteral("rows")])
+            return false;
+        for (const char* key : lengths)
+            if (std::abs(a[QLatin1String(key)].toDouble() - b[QLatin1String(key)].toDouble()) > 1.0)
+                return false;
+        return true;
+    };
+    std::vector<QJsonObject> unique;
+    for (qsizetype i = 0; i < products.size(); ++i) {
+        bool alone = true;
+        for (qsizetype j = 0; j < products.size() && alone; ++j)
+            alone = i == j || !alike(products[i].toObject(), products[j].toObject());
+        if (alone)
+            unique.push_back(products[i].toObject());
+    }
+    ASSERT_GE(unique.size(), 5u);
+
+    // A user's measurement: every length a little off, as a ruler reads it.
+    auto measured = [](const QJsonObject& p, double off, int columns) {
+        QJsonObject s;
+        s[QStringLiteral("name")] = QJsonObject{{QStringLiteral("text"), QStringLiteral("measured")}};
+        for (const char* key : {"sheet_width", "sheet_height", "label_width", "label_height", "left_margin", "top_margin",
+                                "right_margin", "bottom_margin", "horizontal_spacing", "vertical_spacing"})
+            s[QLatin1String(key)] = std::max(0.0, p[QLatin1String(key)].toDouble() + off);
+        s[QStringLiteral("columns")] = columns;
+        s[QStringLiteral("rows")] = p[QStringLiteral("rows")];
+        return s;
+    };
+    QJsonArray styles;
+    std::vector<QJsonObject> wanted;
+    for (size_t k = 0; k < unique.size(); k += unique.size() / 5) {
+        styles.append(measured(unique[k], k % 2 ? 0.2 : -0.2, unique[k][QStringLiteral("columns")].toInt()));
+        wanted.push_back(unique[k]);
+    }
+    // No product has 997 columns.
+    styles.append(measured(unique[0], 0, 997));
+    const QString json = dir.filePath(QStringLiteral("measured.json"));
+    const QString tpl = dir.filePath(QStringLiteral("measured.tpl"));
+    productfiles::write(json, QJsonDocument(QJsonObject{{QStringLiteral("group_name"), QJsonObject{{QStringLiteral("text"), QStringLiteral("m")}}},
+                                                        {QStringLiteral("styles"), styles}})
+                                  .toJson()
+                                  .constData());
+    ASSERT_EQ(tool({QStringLiteral("create"), json, tpl}).status, 0);
+    for (size_t k = 0; k < wanted.size(); ++k) {
+        const ProductRun r = tool({QStringLiteral("products"), QStringLiteral("--like"), tpl, QStringLiteral("--style"), QString::number(k + 1)});
+        EXPECT_EQ(r.status, 0) << r.err.toStdString();
+        const QStringList first = r.out.section(QLatin1Char('\n'), 0, 0).split(QLatin1Char('\t'));
+        EXPECT_EQ(first.value(0) + QLatin1Char(' ') + first.value(1),
+                  wanted[k][QStringLiteral("brand")].toString() + QLatin1Char(' ') + wanted[k][QStringLiteral("part")].toString());
+    }
+
+    const QString missing = dir.filePath(QStringLiteral("missing.xml"));
+    const struct {
+        const char* what;
+        QStringList args;
+        int status;
+        QString errHas;
+    } others[] = {
+        {"a layout no product has", {"--like", tpl, "--style", QString::number(styles.size())}, 1, "no product has this layout"},
+        {"no such style", {"--like", tpl, "--style", "nope"}, 2, "has no style 'nope'"},
+        {"several styles, none named", {"--like", tpl}, 2, "name one with --style"},
+        {"not a template", {"--like", json, "--style", "1"}, 2, "not a template file"},
+        {"unreadable source", {"--like", tpl, "--style", "1", missing}, 2, "does not exist"},
+    };
+    for (const auto& o : others) {
+        const ProductRun r = tool(QStringList{QStringLiteral("products")} << o.args);
+        EXPECT_EQ(r.status, o.status) << o.what << ": " << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty()) << o.what << ": " << r.out.toStdString();
+        EXPECT_TRUE(r.err.contains(o.errHas)) << o.what << ": " << r.err.toStdString();
+    }
 }

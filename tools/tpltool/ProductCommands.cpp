@@ -1,11 +1,14 @@
 #include "ProductCommands.h"
 
-#include "ToolOutput.h"
 #include "labeldata/Cp932.h"
 #include "labeldata/FileError.h"
 #include "labeldata/Names.h"
 #include "labeldata/Tdatatree.h"
 #include "products/Catalogue.h"
+#include "products/ProductSearch.h"
+#include "CommandLine.h"
+#include "ExportCommands.h"
+#include "ToolOutput.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -73,6 +76,32 @@ void reportSkipped(const products::Catalogue& catalogue)
     }
 }
 
+// A product the query names but that could not be listed, by name and with the reason; how many.
+size_t reportSkippedNamed(const products::Catalogue& catalogue, const std::vector<products::ProductQuery>& queries)
+{
+    size_t named = 0;
+    for (const products::Skipped& s : catalogue.skipped()) {
+        const QString key = products::searchKey(s);
+        for (const products::ProductQuery& q : queries)
+            if (q.matchesText(key)) {
+                printErr(QStringLiteral("%1 %2: skipped: %3 (%4)")
+                             .arg(s.brand, s.part, QLatin1String(products::reasonText(s.reason)), s.detail)
+                             .toStdString());
+                ++named;
+                break;
+            }
+    }
+    return named;
+}
+
+QString productLine(const products::Product& p)
+{
+    const Tlabelpar& s = p.style;
+    return QStringList{p.brand, p.part, p.description, size(s.SheetWidth, s.SheetHeight), size(s.LabelWidth, s.LabelHeight),
+                       QStringLiteral("%1x%2").arg(s.Columns).arg(s.Rows), p.source}
+        .join(QLatin1Char('\t'));
+}
+
 QJsonObject toJson(const products::Product& p)
 {
     const Tlabelpar& s = p.style;
@@ -100,31 +129,69 @@ QJsonObject toJson(const products::Product& p)
 
 } // namespace
 
-int listProducts(const QStringList& sources, bool json)
+int listProducts(const QStringList& sources, bool json, const Tlabelpar* like)
 {
     products::Catalogue catalogue;
     const bool read = load(sources, catalogue);
+    std::vector<size_t> listed;
+    if (like) {
+        for (const products::Likeness& l : products::productsLike(catalogue.products(), *like))
+            listed.push_back(l.index);
+    } else {
+        for (size_t i = 0; i < catalogue.products().size(); ++i)
+            listed.push_back(i);
+    }
     std::string out;
     if (json) {
         QJsonArray list;
-        for (const products::Product& p : catalogue.products())
-            list.append(toJson(p));
+        for (size_t i : listed)
+            list.append(toJson(catalogue.products()[i]));
         out = QJsonDocument(list).toJson(QJsonDocument::Indented).toStdString();
     } else {
-        for (const products::Product& p : catalogue.products()) {
-            const Tlabelpar& s = p.style;
-            const QString line = QStringList{p.brand, p.part, p.description, size(s.SheetWidth, s.SheetHeight),
-                                             size(s.LabelWidth, s.LabelHeight),
-                                             QStringLiteral("%1x%2").arg(s.Columns).arg(s.Rows), p.source}
-                                     .join(QLatin1Char('\t'));
-            out += line.toStdString() + '\n';
-        }
+        for (size_t i : listed)
+            out += productLine(catalogue.products()[i]).toStdString() + '\n';
     }
+    // Nothing like the measured sheet: nothing on standard output, not even an empty list.
+    if (like && listed.empty())
+        out.clear();
     std::fwrite(out.data(), 1, out.size(), stdout);
     reportSkipped(catalogue);
-    if (std::fflush(stdout) != 0)
+    if (std::fflush(stdout) != 0 || !read)
         return Failure;
-    return read ? Ok : Failure;
+    if (like && listed.empty()) {
+        printErr("no product has this layout (the same columns and rows, every length within 0.5 mm)");
+        return Problems;
+    }
+    return Ok;
+}
+
+int productsCommand(const QStringList& arguments)
+{
+    CommandWords parser({QCommandLineOption(QStringLiteral("json")),
+                         QCommandLineOption(QStringLiteral("like"), QString(), QStringLiteral("FILE.tpl")), styleOption()});
+    if (!parser.parse(arguments, 0))
+        return Failure;
+    const auto bad = [](const QString& why) { return usageError(why); };
+    const QStringList styles = parser.values(QStringLiteral("style"));
+    const bool json = parser.isSet(QStringLiteral("json"));
+    if (!parser.isSet(QStringLiteral("like"))) {
+        if (!styles.isEmpty())
+            return bad(QStringLiteral("--style needs --like"));
+        return listProducts(parser.positional(), json, nullptr);
+    }
+    if (styles.size() > 1)
+        return bad(QStringLiteral("--like takes one style"));
+    const QString path = parser.value(QStringLiteral("like"));
+    Tdatatree set;
+    std::vector<size_t> chosen;
+    if (!loadChosenStyles(path, styles, set, chosen))
+        return Failure;
+    if (chosen.size() != 1) {
+        printErr(quoted(path) + (chosen.empty() ? std::string(" holds no styles")
+                                                : " holds " + std::to_string(chosen.size()) + " styles; name one with --style"));
+        return Failure;
+    }
+    return listProducts(parser.positional(), json, set.LabelList[chosen.front()].get());
 }
 
 int importProducts(const QStringList& sources, const QStringList& matches, const QString* group, const QString& out)
@@ -148,21 +215,23 @@ int importProducts(const QStringList& sources, const QStringList& matches, const
     }
     reportSkipped(catalogue);
 
-    std::vector<QStringList> queries;
+    std::vector<products::ProductQuery> queries;
     for (const QString& m : matches)
-        queries.push_back(products::queryWords(m));
+        queries.emplace_back(m);
+    const size_t namedSkipped = reportSkippedNamed(catalogue, queries);
     Tdatatree set;
     set.GroupName = groupName;
     for (const products::Product& p : catalogue.products()) {
         const QString key = products::searchKey(p);
         bool wanted = queries.empty();
-        for (const QStringList& q : queries)
-            wanted = wanted || products::matchesQuery(key, q);
+        for (const products::ProductQuery& q : queries)
+            wanted = wanted || q.matches(key, p.style);
         if (wanted)
             set.LabelList.push_back(std::make_unique<Tlabelpar>(p.style));
     }
     if (set.LabelList.empty()) {
-        printErr("no product matched; nothing written");
+        // The ones named above are the answer; "no product matched" would contradict them.
+        printErr(namedSkipped ? "nothing written" : "no product matched; nothing written");
         return Problems;
     }
     if (set.LabelList.size() > Tdatatree::MaxStyles) {

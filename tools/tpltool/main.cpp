@@ -6,6 +6,7 @@
 #include "sheet/PdfExport.h"
 #include "CalibrationCommands.h"
 #include "CommandLine.h"
+#include "ExportCommands.h"
 #include "ProductCommands.h"
 #include "TemplateCheck.h"
 #include "TemplateInput.h"
@@ -181,15 +182,6 @@ int sheetCommand(const QStringList& words)
     return makeSheet(args.positional()[0], args.positional()[1], args.values(QStringLiteral("style")));
 }
 
-int productsCommand(const QStringList& words)
-{
-    const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("print JSON"));
-    CommandWords args({json});
-    if (!args.parse(words, 0))
-        return Failure;
-    return listProducts(args.positional(), args.isSet(json.names()[0]));
-}
-
 int importCommand(const QStringList& words)
 {
     const QCommandLineOption match(QStringLiteral("match"), QStringLiteral("products to take"), QStringLiteral("TEXT"));
@@ -210,9 +202,17 @@ struct Command {
 };
 
 const Command Commands[] = {
-    {"dump", dumpCommand},         {"create", createCommand},     {"check", checkCommand},
-    {"sheet", sheetCommand},       {"products", productsCommand}, {"import", importCommand},
-    {"calibration-sheet", calibrationSheetCommand}, {"calibrate", calibrateCommand}, {"correct", correctCommand},
+    {"dump", dumpCommand},
+    {"create", createCommand},
+    {"check", checkCommand},
+    {"sheet", sheetCommand},
+    {"glabels", glabelsCommand},
+    {"svg", svgCommand},
+    {"products", productsCommand},
+    {"import", importCommand},
+    {"calibration-sheet", calibrationSheetCommand},
+    {"calibrate", calibrateCommand},
+    {"correct", correctCommand},
 };
 
 } // namespace
