@@ -192,11 +192,35 @@ size_t runFor(std::vector<ShapedRun>& runs, const QRawFont& raw)
     return runs.size() - 1;
 }
 
+// Several glyphs for one cluster (a base and its marks): each takes the character its font maps
+// to it, and what no glyph takes goes to the first.
+void nameGlyphs(std::vector<ShapedRun>& runs, const std::vector<std::pair<size_t, size_t>>& glyphs,
+                const QString& cluster)
+{
+    std::vector<QString> names(glyphs.size());
+    QString rest;
+    for (const uint c : cluster.toUcs4()) {
+        const QString character = QString::fromUcs4(reinterpret_cast<const char32_t*>(&c), 1);
+        size_t i = 0;
+        for (; i < glyphs.size(); ++i) {
+            const ShapedRun& run = runs[glyphs[i].first];
+            if (names[i].isEmpty() && run.raw.glyphIndexesForString(character).value(0) == run.glyphs[glyphs[i].second])
+                break;
+        }
+        if (i < glyphs.size())
+            names[i] = character;
+        else
+            rest += character;
+    }
+    names.front() += rest;
+    for (size_t i = 0; i < glyphs.size(); ++i)
+        runs[glyphs[i].first].texts[glyphs[i].second] = names[i];
+}
+
 // The laid-out glyphs with the characters each stands for. This Qt tells a glyph run's
 // characters only by asking for the glyphs of a stretch of text, so when the glyphs are not
 // simply the font's glyph for each character in turn, each grapheme cluster is asked for
-// separately. A cluster's text goes to its first new glyph, or, when a ligature has already
-// drawn it with the cluster before, to that ligature.
+// separately; a ligature that spans clusters stands for all of them.
 std::vector<ShapedRun> shape(const QTextLayout& layout, const QString& text)
 {
     std::vector<ShapedRun> runs;
@@ -211,23 +235,20 @@ std::vector<ShapedRun> shape(const QTextLayout& layout, const QString& text)
             run.glyphs.assign(glyphs.begin(), glyphs.end());
             run.positions.assign(positions.begin(), positions.end());
             run.texts.reserve(size_t(codePoints.size()));
-            for (uint c : codePoints)
+            for (const uint c : codePoints)
                 run.texts.push_back(QString::fromUcs4(reinterpret_cast<const char32_t*>(&c), 1));
             return runs;
         }
     }
-    struct Placed {
-        size_t run;
-        size_t index;
-        bool operator==(const Placed&) const = default;
-    };
-    std::vector<Placed> previous, current;
+    // Glyphs as (run, index); those of the cluster before, to find a ligature shared with it.
+    using Placed = std::pair<size_t, size_t>;
+    std::vector<Placed> previous, current, fresh;
     QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, text);
     qsizetype from = 0;
     for (qsizetype to = clusters.toNextBoundary(); to > from; from = to, to = clusters.toNextBoundary()) {
         const QString cluster = text.mid(from, to - from);
         current.clear();
-        bool given = false;
+        fresh.clear();
         for (const QGlyphRun& part : layout.glyphRuns(int(from), int(to - from))) {
             const size_t r = runFor(runs, part.rawFont());
             ShapedRun& run = runs[r];
@@ -235,22 +256,25 @@ std::vector<ShapedRun> shape(const QTextLayout& layout, const QString& text)
             const QList<QPointF> positions = part.positions();
             for (qsizetype k = 0; k < glyphs.size() && k < positions.size(); ++k) {
                 const auto shared = std::find_if(previous.begin(), previous.end(), [&](const Placed& p) {
-                    return p.run == r && run.glyphs[p.index] == glyphs[k] && run.positions[p.index] == positions[k];
+                    return p.first == r && run.glyphs[p.second] == glyphs[k] && run.positions[p.second] == positions[k];
                 });
                 if (shared != previous.end()) {
-                    if (!given)
-                        run.texts[shared->index] += cluster;
-                    given = true;
                     current.push_back(*shared);
                     continue;
                 }
                 run.glyphs.push_back(glyphs[k]);
                 run.positions.push_back(positions[k]);
-                run.texts.push_back(given ? QString() : cluster);
-                given = true;
-                current.push_back({r, run.glyphs.size() - 1});
+                run.texts.emplace_back();
+                current.emplace_back(r, run.glyphs.size() - 1);
+                fresh.push_back(current.back());
             }
         }
+        if (fresh.size() > 1)
+            nameGlyphs(runs, fresh, cluster);
+        else if (!fresh.empty())
+            runs[fresh.front().first].texts[fresh.front().second] = cluster;
+        else if (!current.empty())
+            runs[current.front().first].texts[current.front().second] += cluster;
         std::swap(previous, current);
     }
     return runs;
