@@ -9,7 +9,7 @@ TESSEL_PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  libharfbuzz-dev libfreetype-dev
+  libharfbuzz-dev libfreetype-dev libfontconfig-dev
   fonts-ipafont-gothic fonts-noto-cjk glabels-data
   libqt6printsupport6 poppler-utils qpdf mupdf-tools ghostscript
   xvfb xauth x11-utils imagemagick librsvg2-bin xdotool
