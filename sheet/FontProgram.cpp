@@ -373,8 +373,9 @@ QByteArray FontProgram::subset(const std::vector<quint32>& glyphs) const
     if (!input)
         return {};
     // Each glyph keeps its id, so the codes on the pages, written before the subset is made,
-    // stay right.
-    hb_subset_input_set_flags(input, HB_SUBSET_FLAGS_RETAIN_GIDS);
+    // stay right. A CID-keyed font keeps each glyph's CID in its charset however the glyphs
+    // are numbered, so its subset holds only the glyphs asked for.
+    hb_subset_input_set_flags(input, cids_.empty() ? HB_SUBSET_FLAGS_RETAIN_GIDS : HB_SUBSET_FLAGS_DEFAULT);
     hb_set_t* kept = hb_subset_input_glyph_set(input);
     hb_set_add(kept, 0);
     for (quint32 g : glyphs)

@@ -47,8 +47,9 @@ public:
     // CFF font, where the font's charset gives each glyph a CID and readers look glyphs up by it.
     quint32 code(quint32 glyph) const;
 
-    // The font program holding .notdef and the given glyphs, each at its own glyph id: a whole
-    // TrueType font, or the bare CFF table. Empty when HarfBuzz fails.
+    // The font program holding .notdef and the given glyphs, each at its own glyph id (in a
+    // CID-keyed font, under its own CID): a whole TrueType font, or the bare CFF table. Empty
+    // when HarfBuzz fails.
     QByteArray subset(const std::vector<quint32>& glyphs) const;
 
 private:
