@@ -280,6 +280,10 @@ std::vector<ShapedRun> shape(const QTextLayout& layout, const QString& text)
     return runs;
 }
 
+// Moves of a glyph within a line, in thousandths of the font size, smaller than this are
+// not written: they are rounding in the layout, not kerning.
+constexpr double MinShift = 0.5;
+
 // A ToUnicode entry maps to at most 512 bytes of UTF-16.
 constexpr qsizetype MaxMappedUnits = 256;
 
@@ -787,13 +791,14 @@ void PdfEngine::drawRun(const ShapedRun& run, const QPointF& origin)
     putNumber(content_, size, LengthDecimals);
     content_ += "Tf\n";
     // One TJ per line of glyphs; where the layout puts a glyph elsewhere than the advance of the
-    // one before leaves the pen (kerning), a number in the array moves it.
+    // one before leaves the pen (kerning), a number in the array moves it. The pen is followed
+    // as the reader moves it, so that moves too small to write never add up.
     bool open = false;
     double penX = 0, lineY = 0;
     for (size_t i = 0; i < run.glyphs.size(); ++i) {
         const QPointF at = origin + run.positions[i];
         const quint32 code = codeOf(*embedded, run.glyphs[i], run.texts[i]);
-        const double shift = (penX - at.x()) * 1000 / size;
+        const double shift = std::round((penX - at.x()) * 1000 / size * 1000) / 1000;
         if (!open || at.y() != lineY || !(std::abs(shift) < 1e5)) {
             if (open)
                 content_ += "] TJ\n";
@@ -802,13 +807,15 @@ void PdfEngine::drawRun(const ShapedRun& run, const QPointF& origin)
             content_ += "Tm [";
             open = true;
             lineY = at.y();
-        } else if (std::abs(shift) >= 0.001) {
+            penX = at.x();
+        } else if (std::abs(shift) >= MinShift) {
             putNumber(content_, shift, 3);
+            penX -= shift * size / 1000;
         }
         content_ += '<';
         putHex4(content_, code);
         content_ += '>';
-        penX = at.x() + widthOf(*embedded->program, run.glyphs[i]) * size / 1000;
+        penX += widthOf(*embedded->program, run.glyphs[i]) * size / 1000;
     }
     content_ += "] TJ\nET\nQ\n";
 }
