@@ -18,6 +18,7 @@
 #include <iterator>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <tuple>
@@ -250,12 +251,12 @@ hb_face_t* faceFromTables(const QRawFont& raw)
 }
 
 // Each glyph's CID from the font's charset, through FreeType; empty for a font that is not
-// CID-keyed, whose glyph ids are what readers look up.
-std::vector<quint16> cidsOf(hb_face_t* font, int glyphCount)
+// CID-keyed, whose glyph ids are what readers look up, and nothing when FreeType cannot read it.
+std::optional<std::vector<quint16>> cidsOf(hb_face_t* font, int glyphCount)
 {
     static FT_Library library = nullptr;
     if (!library && FT_Init_FreeType(&library) != 0)
-        return {};
+        return std::nullopt;
     hb_blob_t* file = hb_face_reference_blob(font);
     unsigned length = 0;
     const char* data = hb_blob_get_data(file, &length);
@@ -264,7 +265,7 @@ std::vector<quint16> cidsOf(hb_face_t* font, int glyphCount)
                                                FT_Long(hb_face_get_index(font)), &face);
     if (opened != 0) {
         hb_blob_destroy(file);
-        return {};
+        return std::nullopt;
     }
     std::vector<quint16> cids;
     FT_Bool cidKeyed = 0;
@@ -319,8 +320,12 @@ std::shared_ptr<const FontProgram> FontProgram::of(const QRawFont& raw)
     font->outlines_ = trueType ? Outlines::TrueType : Outlines::Cff;
     font->unitsPerEm_ = int(hb_face_get_upem(face));
     font->glyphCount_ = int(hb_face_get_glyph_count(face));
-    if (font->outlines_ == Outlines::Cff)
-        font->cids_ = cidsOf(face, font->glyphCount_);
+    if (font->outlines_ == Outlines::Cff) {
+        std::optional<std::vector<quint16>> cids = cidsOf(face, font->glyphCount_);
+        if (!cids)
+            return program;
+        font->cids_ = std::move(*cids);
+    }
     hb_font_set_scale(font->font_, font->unitsPerEm_, font->unitsPerEm_);
 
     char name[128];

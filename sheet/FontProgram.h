@@ -22,8 +22,9 @@ public:
     };
 
     // Null when the font's licence forbids embedding, when it has neither TrueType nor CFF
-    // outlines, or when HarfBuzz cannot subset it: such text goes out as outlines. Cached per
-    // font (family, style name, weight, style) for the life of the process.
+    // outlines, when HarfBuzz cannot subset it or FreeType cannot read a CFF font's CIDs: such
+    // text goes out as outlines. Cached per font (family, style name, weight, style) for the
+    // life of the process.
     static std::shared_ptr<const FontProgram> of(const QRawFont& font);
 
     ~FontProgram();
