@@ -12,20 +12,20 @@ namespace {
 PreviewInput layout(int which)
 {
     PreviewInput in;
-    in.Rows = 1000;
-    in.Columns = 1000;
+    in[&Tlabelpar::Rows] = 1000;
+    in[&Tlabelpar::Columns] = 1000;
     if (which == 0) {
-        in.SheetWidth = 210;
-        in.SheetHeight = 297;
-        in.LabelWidth = 91;
-        in.LabelHeight = 55;
-        in.LeftMargin = in.RightMargin = 14;
-        in.TopMargin = in.BottomMargin = 11;
+        in[&Tlabelpar::SheetWidth] = 210;
+        in[&Tlabelpar::SheetHeight] = 297;
+        in[&Tlabelpar::LabelWidth] = 91;
+        in[&Tlabelpar::LabelHeight] = 55;
+        in[&Tlabelpar::LeftMargin] = in[&Tlabelpar::RightMargin] = 14;
+        in[&Tlabelpar::TopMargin] = in[&Tlabelpar::BottomMargin] = 11;
     } else {
-        in.SheetWidth = 1000;
-        in.SheetHeight = 1000;
-        in.LabelWidth = 1;
-        in.LabelHeight = 1;
+        in[&Tlabelpar::SheetWidth] = 1000;
+        in[&Tlabelpar::SheetHeight] = 1000;
+        in[&Tlabelpar::LabelWidth] = 1;
+        in[&Tlabelpar::LabelHeight] = 1;
     }
     return in;
 }

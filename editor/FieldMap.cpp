@@ -1,6 +1,5 @@
 #include "editor/FieldMap.h"
 
-#include "editor/Preview.h"
 #include "editor/Unit1.h"
 #include "labeldata/StyleFields.h"
 
@@ -8,31 +7,29 @@ namespace {
 
 using labeldata::fieldOf;
 
-constexpr FieldBinding count(TSpinEdit* TForm1::* spin, int32_t Tlabelpar::* member, Extended reset,
-                             int32_t PreviewInput::* preview)
+constexpr FieldBinding count(TSpinEdit* TForm1::* spin, int32_t Tlabelpar::* member, Extended reset)
 {
-    return {spin, nullptr, fieldOf(member), reset, preview, nullptr};
+    return {spin, nullptr, fieldOf(member), reset};
 }
 
-constexpr FieldBinding length(TUpdownNumberEdit* TForm1::* edit, double Tlabelpar::* member, Extended reset,
-                              Extended PreviewInput::* preview)
+constexpr FieldBinding length(TUpdownNumberEdit* TForm1::* edit, double Tlabelpar::* member, Extended reset)
 {
-    return {nullptr, edit, fieldOf(member), reset, nullptr, preview};
+    return {nullptr, edit, fieldOf(member), reset};
 }
 
 constexpr std::array<FieldBinding, 12> Bindings{{
-    count(&TForm1::SpinEdit1, &Tlabelpar::Rows, 5, &PreviewInput::Rows),
-    count(&TForm1::SpinEdit2, &Tlabelpar::Columns, 2, &PreviewInput::Columns),
-    length(&TForm1::UpdownNumberEdit1, &Tlabelpar::SheetWidth, 210, &PreviewInput::SheetWidth),
-    length(&TForm1::UpdownNumberEdit2, &Tlabelpar::SheetHeight, 297, &PreviewInput::SheetHeight),
-    length(&TForm1::UpdownNumberEdit3, &Tlabelpar::LabelWidth, 91, &PreviewInput::LabelWidth),
-    length(&TForm1::UpdownNumberEdit4, &Tlabelpar::LabelHeight, 55, &PreviewInput::LabelHeight),
-    length(&TForm1::UpdownNumberEdit5, &Tlabelpar::LeftMargin, 14, &PreviewInput::LeftMargin),
-    length(&TForm1::UpdownNumberEdit6, &Tlabelpar::RightMargin, 14, &PreviewInput::RightMargin),
-    length(&TForm1::UpdownNumberEdit7, &Tlabelpar::TopMargin, 11, &PreviewInput::TopMargin),
-    length(&TForm1::UpdownNumberEdit8, &Tlabelpar::BottomMargin, 11, &PreviewInput::BottomMargin),
-    length(&TForm1::UpdownNumberEdit9, &Tlabelpar::HorizontalSpacing, 0, &PreviewInput::HorizontalSpacing),
-    length(&TForm1::UpdownNumberEdit10, &Tlabelpar::VerticalSpacing, 0, &PreviewInput::VerticalSpacing),
+    count(&TForm1::SpinEdit1, &Tlabelpar::Rows, 5),
+    count(&TForm1::SpinEdit2, &Tlabelpar::Columns, 2),
+    length(&TForm1::UpdownNumberEdit1, &Tlabelpar::SheetWidth, 210),
+    length(&TForm1::UpdownNumberEdit2, &Tlabelpar::SheetHeight, 297),
+    length(&TForm1::UpdownNumberEdit3, &Tlabelpar::LabelWidth, 91),
+    length(&TForm1::UpdownNumberEdit4, &Tlabelpar::LabelHeight, 55),
+    length(&TForm1::UpdownNumberEdit5, &Tlabelpar::LeftMargin, 14),
+    length(&TForm1::UpdownNumberEdit6, &Tlabelpar::RightMargin, 14),
+    length(&TForm1::UpdownNumberEdit7, &Tlabelpar::TopMargin, 11),
+    length(&TForm1::UpdownNumberEdit8, &Tlabelpar::BottomMargin, 11),
+    length(&TForm1::UpdownNumberEdit9, &Tlabelpar::HorizontalSpacing, 0),
+    length(&TForm1::UpdownNumberEdit10, &Tlabelpar::VerticalSpacing, 0),
 }};
 
 // Every field of a style has exactly one control, of its kind.

@@ -8,7 +8,6 @@
 class TForm1;
 class TSpinEdit;
 class TUpdownNumberEdit;
-struct PreviewInput;
 
 // Which of the window's controls edits which field of a style. The entries stand in the order
 // in which selecting a style copies the fields into the controls, which is also the reset's.
@@ -17,8 +16,6 @@ struct FieldBinding {
     TUpdownNumberEdit* TForm1::* length; // a length's control, else null
     int field;                           // its entry in labeldata::StyleFields
     Extended resetValue;                 // the default A4 layout
-    int32_t PreviewInput::* previewCount;
-    Extended PreviewInput::* previewLength;
 };
 
 extern const std::array<FieldBinding, 12> FieldMap;

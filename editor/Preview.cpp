@@ -107,8 +107,8 @@ PreviewGeometry measurePreview(const QImage& surface, const PreviewInput& in)
     if (g.width <= 10 || g.height <= 10)
         return g;
 
-    const Extended a = in.SheetHeight / static_cast<Extended>(g.height - 10);
-    const Extended b = in.SheetWidth / static_cast<Extended>(g.width - 10);
+    const Extended a = in[&Tlabelpar::SheetHeight] / static_cast<Extended>(g.height - 10);
+    const Extended b = in[&Tlabelpar::SheetWidth] / static_cast<Extended>(g.width - 10);
     // Kept in extended precision: as a double, 297 / 279 comes out a hair small and the
     // default A4 sheet would start one row higher.
     g.k = a > b ? a : b;
@@ -117,26 +117,26 @@ PreviewGeometry measurePreview(const QImage& surface, const PreviewInput& in)
         return g;
     g.hasSheet = true;
 
-    const int64_t sw = wholeMillimetres(in.SheetWidth);
-    const int64_t sh = wholeMillimetres(in.SheetHeight);
-    g.x0 = truncate((static_cast<Extended>(g.width) - in.SheetWidth / g.k) / 2);
-    g.y0 = truncate((static_cast<Extended>(g.height) - in.SheetHeight / g.k) / 2);
+    const int64_t sw = wholeMillimetres(in[&Tlabelpar::SheetWidth]);
+    const int64_t sh = wholeMillimetres(in[&Tlabelpar::SheetHeight]);
+    g.x0 = truncate((static_cast<Extended>(g.width) - in[&Tlabelpar::SheetWidth] / g.k) / 2);
+    g.y0 = truncate((static_cast<Extended>(g.height) - in[&Tlabelpar::SheetHeight] / g.k) / 2);
     g.x1 = g.toX(sw);
     g.y1 = g.toY(sh);
 
-    g.left = wholeMillimetres(in.LeftMargin);
-    g.top = wholeMillimetres(in.TopMargin);
+    g.left = wholeMillimetres(in[&Tlabelpar::LeftMargin]);
+    g.top = wholeMillimetres(in[&Tlabelpar::TopMargin]);
     g.xl = g.toX(g.left);
-    g.xr = g.toX(sw - wholeMillimetres(in.RightMargin));
+    g.xr = g.toX(sw - wholeMillimetres(in[&Tlabelpar::RightMargin]));
     g.yt = g.toY(g.top);
-    g.yb = g.toY(sh - wholeMillimetres(in.BottomMargin));
+    g.yb = g.toY(sh - wholeMillimetres(in[&Tlabelpar::BottomMargin]));
 
-    g.labelWidth = wholeMillimetres(in.LabelWidth);
-    g.labelHeight = wholeMillimetres(in.LabelHeight);
-    g.stepX = g.labelWidth + wholeMillimetres(in.HorizontalSpacing);
-    g.stepY = g.labelHeight + wholeMillimetres(in.VerticalSpacing);
-    g.rows = in.Rows;
-    g.columns = in.Columns;
+    g.labelWidth = wholeMillimetres(in[&Tlabelpar::LabelWidth]);
+    g.labelHeight = wholeMillimetres(in[&Tlabelpar::LabelHeight]);
+    g.stepX = g.labelWidth + wholeMillimetres(in[&Tlabelpar::HorizontalSpacing]);
+    g.stepY = g.labelHeight + wholeMillimetres(in[&Tlabelpar::VerticalSpacing]);
+    g.rows = in[&Tlabelpar::Rows];
+    g.columns = in[&Tlabelpar::Columns];
     return g;
 }
 
@@ -223,9 +223,17 @@ void DrawPreview(QImage& surface, const PreviewInput& input)
     }
 }
 
+PreviewInput PreviewInput::of(const Tlabelpar& style)
+{
+    PreviewInput input;
+    for (size_t i = 0; i < labeldata::StyleFields.size(); ++i)
+        input.values[i] = labeldata::StyleFields[i].value(style);
+    return input;
+}
+
 QString DescribePreview(const PreviewInput& input)
 {
     return QStringLiteral("台紙 %1 × %2 mm、%3 列 × %4 行のラベル")
-        .arg(FloatToStr(input.SheetWidth), FloatToStr(input.SheetHeight), QString::number(input.Columns),
-             QString::number(input.Rows));
+        .arg(FloatToStr(input[&Tlabelpar::SheetWidth]), FloatToStr(input[&Tlabelpar::SheetHeight]),
+             QString::number(input[&Tlabelpar::Columns]), QString::number(input[&Tlabelpar::Rows]));
 }

@@ -1,27 +1,34 @@
 #pragma once
 
+#include "labeldata/StyleFields.h"
 #include "toolkit/Types.h"
 
 #include <QImage>
 #include <QString>
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
-// The values the sheet preview draws, exactly as the window's entry fields hold them
-// (millimetres); the preview itself rounds the lengths to whole millimetres.
+// The values the sheet preview draws, one per field of labeldata::StyleFields, exactly as the
+// window's entry fields hold them (lengths in millimetres, in extended precision; rows and
+// columns as counts); the preview itself rounds the lengths to whole millimetres.
 struct PreviewInput {
-    Extended SheetWidth = 0;
-    Extended SheetHeight = 0;
-    Extended LabelWidth = 0;
-    Extended LabelHeight = 0;
-    Extended VerticalSpacing = 0;
-    Extended HorizontalSpacing = 0;
-    int32_t Rows = 0;
-    int32_t Columns = 0;
-    Extended LeftMargin = 0;
-    Extended TopMargin = 0;
-    Extended RightMargin = 0;
-    Extended BottomMargin = 0;
+    std::array<Extended, labeldata::StyleFields.size()> values{}; // in the table's order
+
+    // A style's own values.
+    static PreviewInput of(const Tlabelpar& style);
+
+    Extended& operator[](double Tlabelpar::* field) { return values[index(labeldata::fieldOf(field))]; }
+    Extended& operator[](int32_t Tlabelpar::* field) { return values[index(labeldata::fieldOf(field))]; }
+    Extended operator[](double Tlabelpar::* field) const { return values[index(labeldata::fieldOf(field))]; }
+    int32_t operator[](int32_t Tlabelpar::* field) const
+    {
+        return static_cast<int32_t>(values[index(labeldata::fieldOf(field))]);
+    }
+
+private:
+    static size_t index(int field) { return static_cast<size_t>(field); }
 };
 
 // Nearest integer, a half going to the even neighbour; NaN gives 0 and values beyond

@@ -1,9 +1,7 @@
 #include "editor/ProductDialog.h"
 
-#include "editor/FieldMap.h"
 #include "editor/Preview.h"
 #include "editor/ProductListModel.h"
-#include "labeldata/StyleFields.h"
 #include "toolkit/Application.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/Image.h"
@@ -26,19 +24,6 @@ namespace {
 // The same picture size as the main window's preview.
 constexpr int PreviewWidth = 249;
 constexpr int PreviewHeight = 289;
-
-PreviewInput previewOf(const Tlabelpar& style)
-{
-    PreviewInput input;
-    for (const FieldBinding& b : FieldMap) {
-        const labeldata::StyleField& f = labeldata::StyleFields[size_t(b.field)];
-        if (b.spin)
-            input.*b.previewCount = style.*f.count;
-        else
-            input.*b.previewLength = style.*f.length;
-    }
-    return input;
-}
 
 } // namespace
 
@@ -208,7 +193,7 @@ void ProductDialog::showCurrent()
     if (i < 0)
         picture.fill(Qt::white);
     else
-        ::DrawPreview(picture, previewOf(FCatalogue->products()[size_t(i)].style));
+        ::DrawPreview(picture, PreviewInput::of(FCatalogue->products()[size_t(i)].style));
     ProductPreview->update();
 }
 

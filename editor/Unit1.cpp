@@ -407,10 +407,7 @@ void TForm1::DrawPreview()
 {
     PreviewInput input;
     for (const FieldBinding& b : FieldMap) {
-        if (b.spin)
-            input.*b.previewCount = (this->*b.spin)->Value();
-        else
-            input.*b.previewLength = (this->*b.length)->Value();
+        input.values[size_t(b.field)] = b.spin ? Extended((this->*b.spin)->Value()) : (this->*b.length)->Value();
     }
     ::DrawPreview(Image1->Picture(), input);
     Image1->setAccessibleDescription(DescribePreview(input));

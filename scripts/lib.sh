@@ -9,8 +9,9 @@ TESSEL_PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  fonts-ipafont-gothic glabels-data glabels
-  libqt6printsupport6 poppler-utils qpdf
+  libharfbuzz-dev libfreetype-dev libfontconfig-dev
+  fonts-ipafont-gothic fonts-noto-cjk glabels-data glabels
+  libqt6printsupport6 poppler-utils qpdf mupdf-tools ghostscript
   xvfb xauth x11-utils imagemagick librsvg2-bin xdotool
   qt6-translations-l10n
   xdg-utils shared-mime-info desktop-file-utils libfile-mimeinfo-perl libglib2.0-bin

@@ -1,6 +1,6 @@
 #include "sheet/PdfDocument.h"
 
-#include "sheet/TrueTypeFont.h"
+#include "sheet/FontProgram.h"
 
 #include <QColor>
 #include <QGlyphRun>
@@ -10,6 +10,7 @@
 #include <QPen>
 #include <QRawFont>
 #include <QSet>
+#include <QTextBoundaryFinder>
 #include <QTextItem>
 #include <QTextLayout>
 #include <QTransform>
@@ -19,6 +20,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -151,11 +153,12 @@ void putPath(QByteArray& out, const QPainterPath& path)
 }
 
 // Six capital letters naming a subset, from the glyphs in it: the same text makes the same file.
-QByteArray subsetTag(const std::vector<quint32>& glyphs)
+template <typename Codes>
+QByteArray subsetTag(const Codes& codes)
 {
     quint64 h = 1469598103934665603ULL;
-    for (quint32 g : glyphs)
-        h = (h ^ g) * 1099511628211ULL;
+    for (const auto& [code, use] : codes)
+        h = (h ^ code) * 1099511628211ULL;
     QByteArray tag(6, 'A');
     for (char& c : tag) {
         c = char('A' + h % 26);
@@ -163,6 +166,126 @@ QByteArray subsetTag(const std::vector<quint32>& glyphs)
     }
     return tag;
 }
+
+// A glyph's width as /W gives it, in thousandths of the font size, so that the pen's place
+// worked out from it agrees with the reader's.
+double widthOf(const FontProgram& program, quint32 glyph)
+{
+    return double(std::llround(program.advance(glyph) * 1000.0 / program.unitsPerEm() * 1000)) / 1000;
+}
+
+// Glyphs of one font in the order of the text, where the layout put them, each with the text
+// it stands for.
+struct ShapedRun {
+    QRawFont raw;
+    std::vector<quint32> glyphs;
+    std::vector<QPointF> positions;
+    std::vector<QString> texts;
+};
+
+size_t runFor(std::vector<ShapedRun>& runs, const QRawFont& raw)
+{
+    for (size_t i = 0; i < runs.size(); ++i)
+        if (runs[i].raw == raw)
+            return i;
+    runs.push_back({raw, {}, {}, {}});
+    return runs.size() - 1;
+}
+
+// Several glyphs for one cluster (a base and its marks): each takes the character its font maps
+// to it, and what no glyph takes goes to the first.
+void nameGlyphs(std::vector<ShapedRun>& runs, const std::vector<std::pair<size_t, size_t>>& glyphs,
+                const QString& cluster)
+{
+    std::vector<QString> names(glyphs.size());
+    QString rest;
+    for (const uint c : cluster.toUcs4()) {
+        const QString character = QString::fromUcs4(reinterpret_cast<const char32_t*>(&c), 1);
+        size_t i = 0;
+        for (; i < glyphs.size(); ++i) {
+            const ShapedRun& run = runs[glyphs[i].first];
+            if (names[i].isEmpty() && run.raw.glyphIndexesForString(character).value(0) == run.glyphs[glyphs[i].second])
+                break;
+        }
+        if (i < glyphs.size())
+            names[i] = character;
+        else
+            rest += character;
+    }
+    names.front() += rest;
+    for (size_t i = 0; i < glyphs.size(); ++i)
+        runs[glyphs[i].first].texts[glyphs[i].second] = names[i];
+}
+
+// The laid-out glyphs with the characters each stands for. This Qt tells a glyph run's
+// characters only by asking for the glyphs of a stretch of text, so when the glyphs are not
+// simply the font's glyph for each character in turn, each grapheme cluster is asked for
+// separately; a ligature that spans clusters stands for all of them.
+std::vector<ShapedRun> shape(const QTextLayout& layout, const QString& text)
+{
+    std::vector<ShapedRun> runs;
+    const QList<QGlyphRun> whole = layout.glyphRuns();
+    if (whole.size() == 1) {
+        const QRawFont raw = whole.front().rawFont();
+        const QList<quint32> glyphs = whole.front().glyphIndexes();
+        const QList<uint> codePoints = text.toUcs4();
+        if (glyphs.size() == codePoints.size() && glyphs == raw.glyphIndexesForString(text)) {
+            ShapedRun& run = runs[runFor(runs, raw)];
+            const QList<QPointF> positions = whole.front().positions();
+            run.glyphs.assign(glyphs.begin(), glyphs.end());
+            run.positions.assign(positions.begin(), positions.end());
+            run.texts.reserve(size_t(codePoints.size()));
+            for (const uint c : codePoints)
+                run.texts.push_back(QString::fromUcs4(reinterpret_cast<const char32_t*>(&c), 1));
+            return runs;
+        }
+    }
+    // Glyphs as (run, index); those of the cluster before, to find a ligature shared with it.
+    using Placed = std::pair<size_t, size_t>;
+    std::vector<Placed> previous, current, fresh;
+    QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, text);
+    qsizetype from = 0;
+    for (qsizetype to = clusters.toNextBoundary(); to > from; from = to, to = clusters.toNextBoundary()) {
+        const QString cluster = text.mid(from, to - from);
+        current.clear();
+        fresh.clear();
+        for (const QGlyphRun& part : layout.glyphRuns(int(from), int(to - from))) {
+            const size_t r = runFor(runs, part.rawFont());
+            ShapedRun& run = runs[r];
+            const QList<quint32> glyphs = part.glyphIndexes();
+            const QList<QPointF> positions = part.positions();
+            for (qsizetype k = 0; k < glyphs.size() && k < positions.size(); ++k) {
+                const auto shared = std::find_if(previous.begin(), previous.end(), [&](const Placed& p) {
+                    return p.first == r && run.glyphs[p.second] == glyphs[k] && run.positions[p.second] == positions[k];
+                });
+                if (shared != previous.end()) {
+                    current.push_back(*shared);
+                    continue;
+                }
+                run.glyphs.push_back(glyphs[k]);
+                run.positions.push_back(positions[k]);
+                run.texts.emplace_back();
+                current.emplace_back(r, run.glyphs.size() - 1);
+                fresh.push_back(current.back());
+            }
+        }
+        if (fresh.size() > 1)
+            nameGlyphs(runs, fresh, cluster);
+        else if (!fresh.empty())
+            runs[fresh.front().first].texts[fresh.front().second] = cluster;
+        else if (!current.empty())
+            runs[current.front().first].texts[current.front().second] += cluster;
+        std::swap(previous, current);
+    }
+    return runs;
+}
+
+// Moves of a glyph within a line, in thousandths of the font size, smaller than this are
+// not written: they are rounding in the layout, not kerning.
+constexpr double MinShift = 0.5;
+
+// A ToUnicode entry maps to at most 512 bytes of UTF-16.
+constexpr qsizetype MaxMappedUnits = 256;
 
 } // namespace
 
@@ -203,18 +326,16 @@ public:
     QByteArray finish();
 
 private:
-    // One embedded font: its glyphs numbered in order of first use, from 1 (0 is .notdef).
+    // One embedded font and the glyphs the pages use, by the code that selects each.
+    struct GlyphUse {
+        quint32 glyph = 0;
+        QString text; // what the glyph stands for; empty when unknown
+    };
     struct EmbeddedFont {
-        std::shared_ptr<const TrueTypeFont> program;
+        std::shared_ptr<const FontProgram> program;
         int object = 0;
         QByteArray resource; // "F1"
-        QHash<quint32, int> cids;
-        std::vector<quint32> glyphs;
-        std::vector<char32_t> unicode; // per glyph, 0 when unknown
-    };
-    struct FontUse {
-        QRawFont raw;
-        EmbeddedFont* embedded = nullptr; // null: drawn as outlines
+        std::map<quint32, GlyphUse> codes;
     };
 
     int newObject()
@@ -238,12 +359,9 @@ private:
     void putPen();
     void paint(bool stroke, bool fill, bool evenOdd);
 
-    FontUse& fontFor(const QFont& font);
     EmbeddedFont* embeddedFor(const QRawFont& raw);
-    int cidOf(EmbeddedFont& font, quint32 glyph, char32_t unicode);
-    void drawGlyphs(const QRawFont& raw, EmbeddedFont* embedded, const QList<quint32>& glyphs,
-                    const std::vector<char32_t>& unicode, const QList<QPointF>* positions, const QPointF& origin,
-                    double size);
+    quint32 codeOf(EmbeddedFont& font, quint32 glyph, const QString& text);
+    void drawRun(const ShapedRun& run, const QPointF& origin);
 
     QByteArray out_;
     std::vector<qsizetype> offsets_{0, 0, 0}; // object 0 is free; 1 is the catalogue, 2 the page tree
@@ -262,9 +380,8 @@ private:
     std::optional<QPainterPath> emittedClip_;
     bool clipDirty_ = false;
 
-    QHash<QString, FontUse> fontUses_;
     std::vector<std::unique_ptr<EmbeddedFont>> fonts_;
-    QHash<const TrueTypeFont*, EmbeddedFont*> fontsByProgram_;
+    QHash<const FontProgram*, EmbeddedFont*> fontsByProgram_;
 };
 
 void PdfEngine::writeStream(int id, const QByteArray& data, const QByteArray& dictionary)
@@ -324,9 +441,10 @@ void PdfEngine::endPage()
 
 void PdfEngine::writeFont(const EmbeddedFont& font)
 {
-    const TrueTypeFont& program = *font.program;
-    const double perEm = 1000.0 / std::max(1, program.unitsPerEm());
-    const QByteArray name = subsetTag(font.glyphs) + '+' + program.postScriptName().toLatin1();
+    const FontProgram& program = *font.program;
+    const bool cff = program.outlines() == FontProgram::Outlines::Cff;
+    const double perEm = 1000.0 / program.unitsPerEm();
+    const QByteArray name = subsetTag(font.codes) + '+' + program.postScriptName();
 
     const int cidFont = newObject(), descriptor = newObject(), file = newObject(), toUnicode = newObject();
     beginObject(font.object);
@@ -337,18 +455,36 @@ void PdfEngine::writeFont(const EmbeddedFont& font)
     out_ += " 0 R >>\nendobj\n";
 
     beginObject(cidFont);
-    out_ += "<< /Type /Font /Subtype /CIDFontType2 /BaseFont /" + name
+    out_ += QByteArray("<< /Type /Font /Subtype ") + (cff ? "/CIDFontType0" : "/CIDFontType2") + " /BaseFont /" + name
         + " /CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >> /FontDescriptor ";
     putInt(out_, descriptor);
-    out_ += " 0 R /CIDToGIDMap /Identity /DW ";
-    putNumber(out_, program.advance(0) * perEm, 3);
-    out_ += "/W [1 [";
-    for (quint32 g : font.glyphs)
-        putNumber(out_, program.advance(g) * perEm, 3);
-    out_ += "]] >>\nendobj\n";
+    out_ += cff ? " 0 R /DW " : " 0 R /CIDToGIDMap /Identity /DW ";
+    putNumber(out_, widthOf(program, 0), 3);
+    // Codes in a row share one array.
+    out_ += "/W [";
+    std::optional<quint32> previous;
+    for (const auto& [code, use] : font.codes) {
+        if (previous && code == *previous + 1) {
+            putNumber(out_, widthOf(program, use.glyph), 3);
+        } else {
+            if (previous)
+                out_ += "] ";
+            putInt(out_, code);
+            out_ += " [";
+            putNumber(out_, widthOf(program, use.glyph), 3);
+        }
+        previous = code;
+    }
+    out_ += previous ? "]] >>\nendobj\n" : "] >>\nendobj\n";
 
+    QRect box;
+    std::vector<quint32> glyphs;
+    glyphs.reserve(font.codes.size());
+    for (const auto& [code, use] : font.codes) {
+        glyphs.push_back(use.glyph);
+        box |= program.glyphBox(use.glyph);
+    }
     beginObject(descriptor);
-    const QRect box = program.boundingBox();
     out_ += "<< /Type /FontDescriptor /FontName /" + name + " /Flags 4 /FontBBox [";
     for (int v : {box.left(), box.top(), box.right(), box.bottom()})
         putNumber(out_, v * perEm, 0);
@@ -358,38 +494,34 @@ void PdfEngine::writeFont(const EmbeddedFont& font)
     putNumber(out_, program.descent() * perEm, 0);
     out_ += "/CapHeight ";
     putNumber(out_, program.capHeight() * perEm, 0);
-    out_ += "/StemV 80 /FontFile2 ";
+    out_ += cff ? "/StemV 80 /FontFile3 " : "/StemV 80 /FontFile2 ";
     putInt(out_, file);
     out_ += " 0 R >>\nendobj\n";
 
-    const QByteArray subset = program.subset(font.glyphs);
-    QByteArray length1 = " /Length1 ";
-    putInt(length1, subset.size());
-    writeStream(file, subset, length1);
+    const QByteArray subset = program.subset(glyphs);
+    QByteArray fileDictionary = cff ? " /Subtype /CIDFontType0C" : " /Length1 ";
+    if (!cff)
+        putInt(fileDictionary, subset.size());
+    writeStream(file, subset, fileDictionary);
 
     QByteArray cmap = "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
                       "/CIDSystemInfo << /Registry (Adobe) /Ordering (UCS) /Supplement 0 >> def\n"
                       "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n"
                       "1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n";
-    std::vector<std::pair<int, char32_t>> known;
-    for (size_t i = 0; i < font.unicode.size(); ++i)
-        if (font.unicode[i])
-            known.emplace_back(int(i) + 1, font.unicode[i]);
+    std::vector<std::pair<quint32, QStringView>> known;
+    for (const auto& [code, use] : font.codes)
+        if (!use.text.isEmpty())
+            known.emplace_back(code, QStringView(use.text).left(MaxMappedUnits));
     for (size_t at = 0; at < known.size(); at += 100) {
         const size_t n = std::min<size_t>(100, known.size() - at);
         putInt(cmap, qsizetype(n));
         cmap += " beginbfchar\n";
         for (size_t k = at; k < at + n; ++k) {
             cmap += '<';
-            putHex4(cmap, unsigned(known[k].first));
+            putHex4(cmap, known[k].first);
             cmap += "> <";
-            const char32_t u = known[k].second;
-            if (QChar::requiresSurrogates(u)) {
-                putHex4(cmap, QChar::highSurrogate(u));
-                putHex4(cmap, QChar::lowSurrogate(u));
-            } else {
-                putHex4(cmap, unsigned(u));
-            }
+            for (QChar c : known[k].second)
+                putHex4(cmap, c.unicode());
             cmap += ">\n";
         }
         cmap += "endbfchar\n";
@@ -613,7 +745,7 @@ void PdfEngine::drawPolygon(const QPointF* points, int count, PolygonDrawMode mo
 
 PdfEngine::EmbeddedFont* PdfEngine::embeddedFor(const QRawFont& raw)
 {
-    std::shared_ptr<const TrueTypeFont> program = TrueTypeFont::of(raw);
+    std::shared_ptr<const FontProgram> program = FontProgram::of(raw);
     if (!program)
         return nullptr;
     if (EmbeddedFont* known = fontsByProgram_.value(program.get()))
@@ -627,86 +759,65 @@ PdfEngine::EmbeddedFont* PdfEngine::embeddedFor(const QRawFont& raw)
     return fonts_.back().get();
 }
 
-PdfEngine::FontUse& PdfEngine::fontFor(const QFont& font)
+quint32 PdfEngine::codeOf(EmbeddedFont& font, quint32 glyph, const QString& text)
 {
-    const QString key = font.key();
-    auto it = fontUses_.find(key);
-    if (it == fontUses_.end()) {
-        FontUse use;
-        use.raw = QRawFont::fromFont(font);
-        use.embedded = use.raw.isValid() ? embeddedFor(use.raw) : nullptr;
-        it = fontUses_.insert(key, use);
-    }
-    return *it;
+    const quint32 code = font.program->code(glyph);
+    GlyphUse& use = font.codes[code];
+    use.glyph = glyph;
+    if (use.text.isEmpty())
+        use.text = text;
+    return code;
 }
 
-int PdfEngine::cidOf(EmbeddedFont& font, quint32 glyph, char32_t unicode)
+void PdfEngine::drawRun(const ShapedRun& run, const QPointF& origin)
 {
-    auto it = font.cids.constFind(glyph);
-    if (it != font.cids.constEnd()) {
-        char32_t& known = font.unicode[size_t(*it) - 1];
-        if (!known)
-            known = unicode;
-        return *it;
-    }
-    // Identity-H codes are two bytes; a subset that full draws no more new glyphs.
-    if (font.glyphs.size() >= 0xFFFE)
-        return 0;
-    font.glyphs.push_back(glyph);
-    font.unicode.push_back(unicode);
-    const int cid = int(font.glyphs.size());
-    font.cids.insert(glyph, cid);
-    return cid;
-}
-
-void PdfEngine::drawGlyphs(const QRawFont& raw, EmbeddedFont* embedded, const QList<quint32>& glyphs,
-                           const std::vector<char32_t>& unicode, const QList<QPointF>* positions,
-                           const QPointF& origin, double size)
-{
-    if (glyphs.isEmpty())
+    if (run.glyphs.empty())
         return;
+    EmbeddedFont* embedded = embeddedFor(run.raw);
     beginDrawing(false, false);
+    // Filled in the pen's colour, as Qt draws text.
+    putColour(content_, pen_.color(), "rg\n");
     if (!embedded) {
-        // Outlines, filled in the pen's colour as Qt draws text.
         QPainterPath outlines;
-        const QList<QPointF> advances = positions ? QList<QPointF>() : raw.advancesForGlyphIndexes(glyphs);
-        QPointF at = origin;
-        for (qsizetype i = 0; i < glyphs.size(); ++i) {
-            const QPointF place = positions ? origin + (*positions)[i] : at;
-            outlines.addPath(raw.pathForGlyph(glyphs[i]).translated(place));
-            if (!positions)
-                at += advances.value(i);
-        }
-        putColour(content_, pen_.color(), "rg\n");
+        for (size_t i = 0; i < run.glyphs.size(); ++i)
+            outlines.addPath(run.raw.pathForGlyph(run.glyphs[i]).translated(origin + run.positions[i]));
         putPath(content_, outlines);
         paint(false, true, false);
         return;
     }
     pageFonts_.insert(embedded->object);
-    putColour(content_, pen_.color(), "rg\n");
+    const double size = run.raw.pixelSize();
     content_ += "BT /" + embedded->resource + ' ';
     putNumber(content_, size, LengthDecimals);
     content_ += "Tf\n";
-    auto placeAt = [&](const QPointF& p) {
-        content_ += "1 0 0 -1 ";
-        putPoint(content_, p);
-        content_ += "Tm ";
-    };
-    if (!positions) {
-        placeAt(origin);
-        content_ += '<';
-        for (qsizetype i = 0; i < glyphs.size(); ++i)
-            putHex4(content_, unsigned(cidOf(*embedded, glyphs[i], unicode[size_t(i)])));
-        content_ += "> Tj\n";
-    } else {
-        for (qsizetype i = 0; i < glyphs.size(); ++i) {
-            placeAt(origin + (*positions)[i]);
-            content_ += '<';
-            putHex4(content_, unsigned(cidOf(*embedded, glyphs[i], 0)));
-            content_ += "> Tj\n";
+    // One TJ per line of glyphs; where the layout puts a glyph elsewhere than the advance of the
+    // one before leaves the pen (kerning), a number in the array moves it. The pen is followed
+    // as the reader moves it, so that moves too small to write never add up.
+    bool open = false;
+    double penX = 0, lineY = 0;
+    for (size_t i = 0; i < run.glyphs.size(); ++i) {
+        const QPointF at = origin + run.positions[i];
+        const quint32 code = codeOf(*embedded, run.glyphs[i], run.texts[i]);
+        const double shift = std::round((penX - at.x()) * 1000 / size * 1000) / 1000;
+        if (!open || at.y() != lineY || !(std::abs(shift) < 1e5)) {
+            if (open)
+                content_ += "] TJ\n";
+            content_ += "1 0 0 -1 ";
+            putPoint(content_, at);
+            content_ += "Tm [";
+            open = true;
+            lineY = at.y();
+            penX = at.x();
+        } else if (std::abs(shift) >= MinShift) {
+            putNumber(content_, shift, 3);
+            penX -= shift * size / 1000;
         }
+        content_ += '<';
+        putHex4(content_, code);
+        content_ += '>';
+        penX += widthOf(*embedded->program, run.glyphs[i]) * size / 1000;
     }
-    content_ += "ET\nQ\n";
+    content_ += "] TJ\nET\nQ\n";
 }
 
 void PdfEngine::drawTextItem(const QPointF& p, const QTextItem& item)
@@ -714,33 +825,17 @@ void PdfEngine::drawTextItem(const QPointF& p, const QTextItem& item)
     const QString text = item.text();
     if (text.isEmpty() || pen_.style() == Qt::NoPen || finished_)
         return;
-    const QFont font = item.font();
-    const double size = font.pixelSize() > 0 ? font.pixelSize() : font.pointSizeF(); // 72 dpi: a point is a unit
-    if (!(size > 0))
-        return;
-    FontUse& use = fontFor(font);
-    if (use.raw.isValid()) {
-        const QList<quint32> glyphs = use.raw.glyphIndexesForString(text);
-        const QList<uint> codePoints = text.toUcs4();
-        const std::vector<char32_t> unicode(codePoints.begin(), codePoints.end());
-        if (unicode.size() == size_t(glyphs.size()) && std::find(glyphs.begin(), glyphs.end(), 0u) == glyphs.end()) {
-            drawGlyphs(use.raw, use.embedded, glyphs, unicode, nullptr, p, size);
-            return;
-        }
-    }
-    // Characters the font lacks: Qt's layout finds the fonts that have them.
-    QTextLayout layout(text, font);
+    // Qt's layout picks the fonts (falling back for characters the font lacks), the glyphs and
+    // their places (kerning) as it does on screen.
+    QTextLayout layout(text, item.font());
     layout.beginLayout();
     const QTextLine line = layout.createLine();
     layout.endLayout();
     if (!line.isValid())
         return;
     const QPointF origin = p - QPointF(0, line.ascent());
-    for (const QGlyphRun& run : layout.glyphRuns()) {
-        const QRawFont raw = run.rawFont();
-        const QList<QPointF> positions = run.positions();
-        drawGlyphs(raw, embeddedFor(raw), run.glyphIndexes(), {}, &positions, origin, raw.pixelSize());
-    }
+    for (const ShapedRun& run : shape(layout, text))
+        drawRun(run, origin);
 }
 
 PdfDocument::PdfDocument(const QSizeF& firstPageMm)

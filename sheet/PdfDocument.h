@@ -13,8 +13,9 @@ class PdfEngine;
 
 // A PDF drawn with QPainter page by page, each page exactly its own size. It draws what a test
 // sheet needs: solid pens of any width, cap, join and dash; solid fills; lines, rectangles,
-// polygons and paths; clipping; text, in embedded subsets of TrueType fonts, or as outlines for
-// fonts that cannot be embedded. Pictures are not drawn. Device units are points (72 per inch).
+// polygons and paths; clipping; text as Qt lays it out, in embedded subsets of TrueType and CFF
+// fonts with a character map, or as outlines for fonts that cannot be embedded. Pictures are
+// not drawn. Device units are points (72 per inch).
 //
 // Qt's own PDF engine spends about 2 ms on every document that has any text in it; this one
 // writes a whole test sheet in a fraction of that.

@@ -24,14 +24,14 @@ TEST(HighDpi, PreviewIsDrawnAtDevicePixelsWithOnePixelLines)
     ASSERT_EQ(picture.size(), QSize(498, 578));
 
     PreviewInput a4;
-    a4.SheetWidth = 210;
-    a4.SheetHeight = 297;
-    a4.LabelWidth = 91;
-    a4.LabelHeight = 55;
-    a4.Rows = 5;
-    a4.Columns = 2;
-    a4.LeftMargin = a4.RightMargin = 14;
-    a4.TopMargin = a4.BottomMargin = 11;
+    a4[&Tlabelpar::SheetWidth] = 210;
+    a4[&Tlabelpar::SheetHeight] = 297;
+    a4[&Tlabelpar::LabelWidth] = 91;
+    a4[&Tlabelpar::LabelHeight] = 55;
+    a4[&Tlabelpar::Rows] = 5;
+    a4[&Tlabelpar::Columns] = 2;
+    a4[&Tlabelpar::LeftMargin] = a4[&Tlabelpar::RightMargin] = 14;
+    a4[&Tlabelpar::TopMargin] = a4[&Tlabelpar::BottomMargin] = 11;
     QImage expected(498, 578, QImage::Format_RGB32);
     DrawPreview(expected, a4);
     EXPECT_EQ(picture.convertToFormat(QImage::Format_RGB32), expected);

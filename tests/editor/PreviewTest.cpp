@@ -25,16 +25,16 @@ const QRgb White = qRgb(255, 255, 255);
 PreviewInput a4()
 {
     PreviewInput in;
-    in.SheetWidth = 210;
-    in.SheetHeight = 297;
-    in.LabelWidth = 91;
-    in.LabelHeight = 55;
-    in.Rows = 5;
-    in.Columns = 2;
-    in.LeftMargin = 14;
-    in.RightMargin = 14;
-    in.TopMargin = 11;
-    in.BottomMargin = 11;
+    in[&Tlabelpar::SheetWidth] = 210;
+    in[&Tlabelpar::SheetHeight] = 297;
+    in[&Tlabelpar::LabelWidth] = 91;
+    in[&Tlabelpar::LabelHeight] = 55;
+    in[&Tlabelpar::Rows] = 5;
+    in[&Tlabelpar::Columns] = 2;
+    in[&Tlabelpar::LeftMargin] = 14;
+    in[&Tlabelpar::RightMargin] = 14;
+    in[&Tlabelpar::TopMargin] = 11;
+    in[&Tlabelpar::BottomMargin] = 11;
     return in;
 }
 
@@ -176,9 +176,9 @@ TEST(PreviewTest, SheetPlacement)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         PreviewInput in = a4();
-        in.SheetWidth = c.width;
-        in.SheetHeight = c.height;
-        in.Rows = 0; // keep the outline clear of labels
+        in[&Tlabelpar::SheetWidth] = c.width;
+        in[&Tlabelpar::SheetHeight] = c.height;
+        in[&Tlabelpar::Rows] = 0; // keep the outline clear of labels
         EXPECT_EQ(sheetOf(drawn(in)), c.sheet);
     }
 }
@@ -196,8 +196,8 @@ TEST(PreviewTest, LengthsRoundToWholeMillimetresHalfToEven)
     for (const auto& c : cases) {
         SCOPED_TRACE(static_cast<double>(c.left));
         PreviewInput in = a4();
-        in.LeftMargin = c.left;
-        in.Rows = 0;
+        in[&Tlabelpar::LeftMargin] = c.left;
+        in[&Tlabelpar::Rows] = 0;
         EXPECT_EQ(redInRow(drawn(in), 5).front(), c.x);
     }
 
@@ -220,8 +220,8 @@ TEST(PreviewTest, DegenerateSheets)
     {
         SCOPED_TRACE("both sizes 0: the blank surface and nothing else");
         PreviewInput in = a4();
-        in.SheetWidth = 0;
-        in.SheetHeight = 0;
+        in[&Tlabelpar::SheetWidth] = 0;
+        in[&Tlabelpar::SheetHeight] = 0;
         const QImage image = drawn(in);
         EXPECT_EQ(count(image, Black), 249 + 289 - 1);
         EXPECT_EQ(count(image, White), 248 * 288);
@@ -229,8 +229,8 @@ TEST(PreviewTest, DegenerateSheets)
     {
         SCOPED_TRACE("width 0: the sheet is a line");
         PreviewInput in = a4();
-        in.SheetWidth = 0;
-        in.Rows = 0;
+        in[&Tlabelpar::SheetWidth] = 0;
+        in[&Tlabelpar::Rows] = 0;
         const QImage image = drawn(in);
         EXPECT_EQ(sheetOf(image), QRect(QPoint(124, 5), QPoint(125, 285)));
     }
@@ -242,8 +242,8 @@ TEST(PreviewTest, LabelCountsOfZeroOrLessDrawNoLabels)
     for (auto [rows, columns] : counts) {
         SCOPED_TRACE(std::to_string(rows) + " x " + std::to_string(columns));
         PreviewInput in = a4();
-        in.Rows = rows;
-        in.Columns = columns;
+        in[&Tlabelpar::Rows] = rows;
+        in[&Tlabelpar::Columns] = columns;
         const QImage image = drawn(in);
         EXPECT_EQ(count(image, Blue), 0);
         EXPECT_EQ(sheetOf(image), QRect(QPoint(25, 5), QPoint(223, 285)));
@@ -254,8 +254,8 @@ TEST(PreviewTest, LabelCountsOfZeroOrLessDrawNoLabels)
 TEST(PreviewTest, LabelsRunPastTheSheetToTheSurfaceEdge)
 {
     PreviewInput in = a4();
-    in.Rows = 1;
-    in.Columns = 3; // the third column starts past the sheet's right edge
+    in[&Tlabelpar::Rows] = 1;
+    in[&Tlabelpar::Columns] = 3; // the third column starts past the sheet's right edge
     const QImage image = drawn(in);
     // Third label from x = 25 + round(196 / k) = 209 to 25 + round(287 / k) = 295: cut at 249.
     for (int x = 210; x < 249; ++x) {
@@ -296,21 +296,21 @@ TEST(PreviewTest, MatchesDrawingEveryLabelInOrder)
     int withLabels = 0;
     for (int n = 0; n < 2000; ++n) {
         PreviewInput in;
-        in.SheetWidth = sheetSize();
-        in.SheetHeight = sheetSize();
-        in.LabelWidth = length();
-        in.LabelHeight = length();
-        in.HorizontalSpacing = length();
-        in.VerticalSpacing = length();
-        in.LeftMargin = length();
-        in.RightMargin = length();
-        in.TopMargin = length();
-        in.BottomMargin = length();
-        in.Rows = static_cast<int32_t>(pick(-2, 40));
-        in.Columns = static_cast<int32_t>(pick(-2, 40));
+        in[&Tlabelpar::SheetWidth] = sheetSize();
+        in[&Tlabelpar::SheetHeight] = sheetSize();
+        in[&Tlabelpar::LabelWidth] = length();
+        in[&Tlabelpar::LabelHeight] = length();
+        in[&Tlabelpar::HorizontalSpacing] = length();
+        in[&Tlabelpar::VerticalSpacing] = length();
+        in[&Tlabelpar::LeftMargin] = length();
+        in[&Tlabelpar::RightMargin] = length();
+        in[&Tlabelpar::TopMargin] = length();
+        in[&Tlabelpar::BottomMargin] = length();
+        in[&Tlabelpar::Rows] = static_cast<int32_t>(pick(-2, 40));
+        in[&Tlabelpar::Columns] = static_cast<int32_t>(pick(-2, 40));
         if (pick(0, 29) == 0) {
-            in.Rows = static_cast<int32_t>(pick(100, 300));
-            in.Columns = static_cast<int32_t>(pick(100, 300));
+            in[&Tlabelpar::Rows] = static_cast<int32_t>(pick(100, 300));
+            in[&Tlabelpar::Columns] = static_cast<int32_t>(pick(100, 300));
         }
         const QSize size = sizes[pick(0, std::size(sizes) - 1)];
 
@@ -321,17 +321,17 @@ TEST(PreviewTest, MatchesDrawingEveryLabelInOrder)
         withLabels += count(fast, Blue) > 0;
         const auto describe = [&] {
             std::ostringstream out;
-            out << "layout " << n << ": sheet " << double(in.SheetWidth) << " x " << double(in.SheetHeight)
-            << ", label " << double(in.LabelWidth) << " x " << double(in.LabelHeight) << ", spacing "
-            << double(in.HorizontalSpacing) << " / " << double(in.VerticalSpacing) << ", margins "
-            << double(in.LeftMargin) << " " << double(in.TopMargin) << " " << double(in.RightMargin) << " "
-            << double(in.BottomMargin) << ", " << in.Rows << " x " << in.Columns << " on "
+            out << "layout " << n << ": sheet " << double(in[&Tlabelpar::SheetWidth]) << " x " << double(in[&Tlabelpar::SheetHeight])
+            << ", label " << double(in[&Tlabelpar::LabelWidth]) << " x " << double(in[&Tlabelpar::LabelHeight]) << ", spacing "
+            << double(in[&Tlabelpar::HorizontalSpacing]) << " / " << double(in[&Tlabelpar::VerticalSpacing]) << ", margins "
+            << double(in[&Tlabelpar::LeftMargin]) << " " << double(in[&Tlabelpar::TopMargin]) << " " << double(in[&Tlabelpar::RightMargin]) << " "
+            << double(in[&Tlabelpar::BottomMargin]) << ", " << in[&Tlabelpar::Rows] << " x " << in[&Tlabelpar::Columns] << " on "
             << size.width() << " x " << size.height();
             return out.str();
         };
         ASSERT_TRUE(samePixels(fast, reference)) << describe();
         // The QPainter drawing the benchmark compares against must be the same picture too.
-        if (n % 10 == 0 && int64_t{in.Rows} * in.Columns <= 5000) {
+        if (n % 10 == 0 && int64_t(in[&Tlabelpar::Rows]) * int64_t(in[&Tlabelpar::Columns]) <= 5000) {
             QImage painted = surface(size.width(), size.height());
             DrawPreviewPainter(painted, in);
             ASSERT_TRUE(samePixels(painted, reference)) << "QPainter, " << describe();
@@ -346,12 +346,12 @@ TEST(PreviewTest, ExtremeLayouts)
     {
         SCOPED_TRACE("tiny sheet with 1000 x 1000 labels of 1000 mm");
         PreviewInput in;
-        in.SheetWidth = 0.01L;
-        in.SheetHeight = 0.01L;
-        in.LabelWidth = in.LabelHeight = 1000;
-        in.HorizontalSpacing = in.VerticalSpacing = 1000;
-        in.LeftMargin = in.TopMargin = in.RightMargin = in.BottomMargin = 1000;
-        in.Rows = in.Columns = 1000;
+        in[&Tlabelpar::SheetWidth] = 0.01L;
+        in[&Tlabelpar::SheetHeight] = 0.01L;
+        in[&Tlabelpar::LabelWidth] = in[&Tlabelpar::LabelHeight] = 1000;
+        in[&Tlabelpar::HorizontalSpacing] = in[&Tlabelpar::VerticalSpacing] = 1000;
+        in[&Tlabelpar::LeftMargin] = in[&Tlabelpar::TopMargin] = in[&Tlabelpar::RightMargin] = in[&Tlabelpar::BottomMargin] = 1000;
+        in[&Tlabelpar::Rows] = in[&Tlabelpar::Columns] = 1000;
         QImage fast = surface();
         QImage reference = surface();
         DrawPreview(fast, in);
@@ -361,8 +361,8 @@ TEST(PreviewTest, ExtremeLayouts)
     {
         SCOPED_TRACE("the largest counts");
         PreviewInput in = a4();
-        in.LabelWidth = in.LabelHeight = 1;
-        in.Rows = in.Columns = INT32_MAX;
+        in[&Tlabelpar::LabelWidth] = in[&Tlabelpar::LabelHeight] = 1;
+        in[&Tlabelpar::Rows] = in[&Tlabelpar::Columns] = INT32_MAX;
         const QImage image = drawn(in);
         // 1 mm labels at about a pixel each cover the surface from the margins on.
         EXPECT_EQ(image.pixel(100, 100), Blue);
@@ -372,12 +372,12 @@ TEST(PreviewTest, ExtremeLayouts)
     {
         SCOPED_TRACE("values no field allows");
         PreviewInput in = a4();
-        in.SheetWidth = -std::numeric_limits<Extended>::max();
-        in.SheetHeight = std::numeric_limits<Extended>::denorm_min();
-        in.LabelWidth = std::numeric_limits<Extended>::infinity();
-        in.HorizontalSpacing = std::numeric_limits<Extended>::quiet_NaN();
-        in.VerticalSpacing = -1e300L;
-        in.Rows = in.Columns = INT32_MAX;
+        in[&Tlabelpar::SheetWidth] = -std::numeric_limits<Extended>::max();
+        in[&Tlabelpar::SheetHeight] = std::numeric_limits<Extended>::denorm_min();
+        in[&Tlabelpar::LabelWidth] = std::numeric_limits<Extended>::infinity();
+        in[&Tlabelpar::HorizontalSpacing] = std::numeric_limits<Extended>::quiet_NaN();
+        in[&Tlabelpar::VerticalSpacing] = -1e300L;
+        in[&Tlabelpar::Rows] = in[&Tlabelpar::Columns] = INT32_MAX;
         QImage image = surface();
         DrawPreview(image, in); // must simply finish, under the sanitizers too
         EXPECT_EQ(image.pixel(0, 0), Black);

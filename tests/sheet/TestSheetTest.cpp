@@ -1,12 +1,14 @@
 // Test sheets read back from their PDFs: page sizes, the places of lines, refusals and writing.
 #include "labeldata/FileError.h"
 #include "sheet/PdfExport.h"
+#include "ChildProcess.h"
 #include "PdfProbe.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 namespace {
@@ -181,5 +183,77 @@ TEST(TestSheet, AFailedWriteLeavesTheOldFileAsItWas)
         EXPECT_EQ(readAll(path), old ? QByteArray("old pdf") : QByteArray());
         // No temporary file is left beside it: the only file is the old one.
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1);
+    }
+}
+
+// The caption's text reaches the PDF in every font it is drawn in: with only IPAPGothic, with
+// only Noto Sans CJK JP (a CFF font), and with a character that neither has, from a fallback font.
+TEST(TestSheet, EveryFontIsEmbeddedAsASearchableSubsetThatReadersDraw)
+{
+    if (inChildProcess()) {
+        sheet::writeTestSheetPdf(qEnvironmentVariable("TESSEL_SHEET_PDF"),
+                                 {{styleOf(DefaultA4), {qEnvironmentVariable("TESSEL_SHEET_GROUP"), QStringLiteral("A4 10面")}}});
+        return;
+    }
+    QTemporaryDir dir;
+    // Fontconfig that knows one font file and nothing else.
+    const QString notoOnly = dir.filePath(QStringLiteral("noto"));
+    ASSERT_TRUE(QDir().mkpath(notoOnly));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc"),
+                            notoOnly + QStringLiteral("/NotoSansCJK-Regular.ttc")));
+    const QString conf = dir.filePath(QStringLiteral("fonts.conf"));
+    {
+        QFile f(conf);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QStringLiteral("<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"fonts.dtd\">\n"
+                               "<fontconfig><dir>%1</dir><cachedir>%2</cachedir></fontconfig>\n")
+                    .arg(notoOnly, dir.filePath(QStringLiteral("cache")))
+                    .toUtf8());
+    }
+    struct Case {
+        const char* name;
+        QString fontconfig; // empty: the system's
+        QString group;
+        const char* firstFont; // its PostScript name
+        const char* firstType; // as pdffonts says
+        int fonts;
+    };
+    const Case cases[] = {
+        {"IPAPGothic", QString(), QStringLiteral("ラベル台紙集"), "IPAPGothic", "CID TrueType", 1},
+        {"only Noto Sans CJK JP", conf, QStringLiteral("ラベル台紙集"), "NotoSansCJKjp-Regular", "CID Type 0C", 1},
+        {"a character from a fallback font", QString(), QStringLiteral("ラベル☺台紙集"), "IPAPGothic", "CID TrueType", 2},
+    };
+    static const QRegularExpression fontLine(
+        QStringLiteral(R"(^\S+\+(\S+)\s+(.+?)\s+Identity-H\s+(yes|no)\s+(yes|no)\s+(yes|no)\s+\d+\s+\d+$)"),
+        QRegularExpression::MultilineOption);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString pdf = dir.filePath(QStringLiteral("fonts.pdf"));
+        QFile::remove(pdf);
+        const QByteArray pdfPath = pdf.toUtf8(), group = c.group.toUtf8(), fontconfig = c.fontconfig.toUtf8();
+        const ChildResult child = runCurrentTestInChild(
+            {{"FONTCONFIG_FILE", fontconfig.constData()}, {"TESSEL_SHEET_PDF", pdfPath.constData()},
+             {"TESSEL_SHEET_GROUP", group.constData()}});
+        ASSERT_EQ(child.exitCode, 0) << child.output.toStdString();
+
+        const QString fonts = QString::fromUtf8(pdfprobe::run(QStringLiteral("pdffonts"), {pdf}));
+        int listed = 0;
+        for (auto it = fontLine.globalMatch(fonts); it.hasNext(); ++listed) {
+            const auto m = it.next();
+            if (listed == 0) {
+                EXPECT_EQ(m.captured(1), QLatin1String(c.firstFont)) << fonts.toStdString();
+                EXPECT_EQ(m.captured(2), QLatin1String(c.firstType)) << fonts.toStdString();
+            }
+            // Embedded, a subset, with a Unicode map.
+            EXPECT_EQ(m.captured(3) + m.captured(4) + m.captured(5), QStringLiteral("yesyesyes")) << fonts.toStdString();
+        }
+        EXPECT_EQ(listed, c.fonts) << fonts.toStdString();
+
+        const QString text = QString::fromUtf8(
+            pdfprobe::run(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), pdf, QStringLiteral("-")}));
+        EXPECT_TRUE(text.contains(c.group + QStringLiteral(" / A4 10面"))) << text.toStdString();
+        EXPECT_TRUE(text.contains(sheet::sizeCaption(styleOf(DefaultA4)))) << text.toStdString();
+        EXPECT_EQ(pdfprobe::structureProblems(pdf), QString());
+        EXPECT_EQ(pdfprobe::readerComplaints(pdf, dir.path()), QString());
     }
 }

@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace pdfprobe {
@@ -33,6 +34,37 @@ inline QString structureProblems(const QString& pdf)
         return QStringLiteral("qpdf did not finish");
     const QString output = QString::fromUtf8(p.readAll());
     return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0 ? QString() : output;
+}
+
+// What poppler (pdftoppm), MuPDF (mutool draw) and Ghostscript say while drawing every page,
+// besides the pictures: warnings and errors, each line after its program's name; empty when
+// all three draw the file in silence.
+inline QString readerComplaints(const QString& pdf, const QString& scratchDir)
+{
+    const QString picture = scratchDir + QStringLiteral("/page.pgm");
+    const std::pair<QString, QStringList> readers[] = {
+        {QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("72"), QStringLiteral("-gray"), pdf,
+                                      scratchDir + QStringLiteral("/poppler")}},
+        {QStringLiteral("mutool"), {QStringLiteral("draw"), QStringLiteral("-q"), QStringLiteral("-r"), QStringLiteral("72"),
+                                    QStringLiteral("-o"), picture, pdf}},
+        {QStringLiteral("gs"), {QStringLiteral("-q"), QStringLiteral("-dSAFER"), QStringLiteral("-dBATCH"),
+                                QStringLiteral("-dNOPAUSE"), QStringLiteral("-sDEVICE=pgmraw"), QStringLiteral("-r72"),
+                                QStringLiteral("-sOutputFile=") + picture, pdf}},
+    };
+    QString complaints;
+    for (const auto& [program, args] : readers) {
+        QProcess p;
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        p.start(program, args);
+        const bool finished = p.waitForFinished(120000);
+        QString output = QString::fromUtf8(p.readAll());
+        // Said by Debian's MuPDF of itself, whatever the file.
+        output.remove(QStringLiteral("warning: ICC support is not available\n"));
+        output = output.trimmed();
+        if (!finished || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0 || !output.isEmpty())
+            complaints += program + QStringLiteral(": ") + (output.isEmpty() ? QStringLiteral("failed") : output) + u'\n';
+    }
+    return complaints;
 }
 
 // Each page's size in millimetres.

@@ -3,6 +3,7 @@
 #include "labeldata/Cp932.h"
 #include "labeldata/FileError.h"
 #include "labeldata/Names.h"
+#include "labeldata/StyleFields.h"
 #include "labeldata/Tdatatree.h"
 #include "products/Catalogue.h"
 #include "products/ProductSearch.h"
@@ -105,26 +106,18 @@ QString productLine(const products::Product& p)
 QJsonObject toJson(const products::Product& p)
 {
     const Tlabelpar& s = p.style;
-    return QJsonObject{
+    QJsonObject object{
         {QStringLiteral("brand"), p.brand},
         {QStringLiteral("part"), p.part},
         {QStringLiteral("description"), p.description},
         {QStringLiteral("name"), cp932::visibleText(s.Name)},
-        {QStringLiteral("sheet_width"), s.SheetWidth},
-        {QStringLiteral("sheet_height"), s.SheetHeight},
-        {QStringLiteral("label_width"), s.LabelWidth},
-        {QStringLiteral("label_height"), s.LabelHeight},
-        {QStringLiteral("columns"), s.Columns},
-        {QStringLiteral("rows"), s.Rows},
-        {QStringLiteral("left_margin"), s.LeftMargin},
-        {QStringLiteral("top_margin"), s.TopMargin},
-        {QStringLiteral("right_margin"), s.RightMargin},
-        {QStringLiteral("bottom_margin"), s.BottomMargin},
-        {QStringLiteral("horizontal_spacing"), s.HorizontalSpacing},
-        {QStringLiteral("vertical_spacing"), s.VerticalSpacing},
         {QStringLiteral("source"), p.source},
         {QStringLiteral("line"), qint64(p.line)},
     };
+    for (const labeldata::StyleField& f : labeldata::StyleFields)
+        object.insert(QLatin1StringView(f.key.data(), qsizetype(f.key.size())),
+                      f.isLength() ? QJsonValue(s.*f.length) : QJsonValue(s.*f.count));
+    return object;
 }
 
 } // namespace
