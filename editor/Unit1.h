@@ -209,8 +209,10 @@ private:
     void selectStyle(int index);
     Tlabelpar* currentStyle() const;
     bool fieldTextEmpty(QObject* field) const;
-    // Says why a page cannot be made, or asks whether labels that leave it may; false to stop.
-    bool sheetPagesUsable(const std::vector<sheet::SheetPage>& pages, bool named);
+    // Says why a page cannot be made (ending in notMade), or asks whether labels that leave it may;
+    // false to stop.
+    bool sheetPagesUsable(const std::vector<sheet::SheetPage>& pages, bool named,
+                          const QString& notMade = QStringLiteral("テストシートは作りませんでした。"));
 
     // Field edits that "U" could still store into the current style.
     bool fieldEditsPending() const;

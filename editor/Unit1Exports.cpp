@@ -102,7 +102,7 @@ void TForm1::FileExportSvg1Accept(const QString& fileName)
 {
     const QString path = withSuffix(fileName, QStringLiteral(".svg"));
     const sheet::SheetPage page{fieldStyle(), {Edit11->text(), ComboBox1->currentText()}};
-    if (!sheetPagesUsable({page}, false))
+    if (!sheetPagesUsable({page}, false, QStringLiteral("SVG テンプレートは作りませんでした。")))
         return;
     const QString title = page.titles.style.isEmpty() ? page.titles.group : page.titles.group + QLatin1Char(' ') + page.titles.style;
     const QByteArray svg = sheet::blankSvgTemplate(page.style, title.trimmed());

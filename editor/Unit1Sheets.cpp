@@ -52,12 +52,12 @@ Tlabelpar TForm1::fieldStyle()
     return style;
 }
 
-bool TForm1::sheetPagesUsable(const std::vector<sheet::SheetPage>& pages, bool named)
+bool TForm1::sheetPagesUsable(const std::vector<sheet::SheetPage>& pages, bool named, const QString& notMade)
 {
     for (const sheet::SheetPage& page : pages) {
         const sheet::SheetProblem problem = sheet::problemOf(page.style);
         if (problem != sheet::SheetProblem::None) {
-            showMessage(pagePrefix(page, named) + problemText(problem) + QStringLiteral("テストシートは作りませんでした。"));
+            showMessage(pagePrefix(page, named) + problemText(problem) + notMade);
             return false;
         }
     }

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
@@ -123,6 +124,19 @@ private:
 std::unique_ptr<TForm1> newWindow();
 
 // The window's twelve fields as the style list copies them: rows, columns, then the ten lengths.
+// The user's home and settings in a temporary folder while it lives: commands write there (gLabels'
+// folder, the printers' corrections), and a test must leave the real ones alone.
+struct TemporaryHome {
+    QTemporaryDir dir;
+    QByteArray saved = qgetenv("HOME");
+    TemporaryHome()
+    {
+        qputenv("HOME", dir.path().toLocal8Bit());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.filePath(QStringLiteral(".config")));
+    }
+    ~TemporaryHome() { qputenv("HOME", saved); }
+};
+
 struct FieldValues {
     int rows, columns;
     double lengths[10];

@@ -15,14 +15,6 @@
 
 namespace {
 
-// gLabels reads hand-made templates from the user's home; the test's home is a temporary folder.
-struct TemporaryHome {
-    QTemporaryDir dir;
-    QByteArray saved = qgetenv("HOME");
-    TemporaryHome() { qputenv("HOME", dir.path().toLocal8Bit()); }
-    ~TemporaryHome() { qputenv("HOME", saved); }
-};
-
 Tlabelpar style(const char* name, int columns, int rows)
 {
     Tlabelpar s;

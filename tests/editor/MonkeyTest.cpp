@@ -466,6 +466,7 @@ TEST(Monkey, RandomInputNeverBreaksTheWindowsInvariants)
         : 0;
     uint64_t seed = seedText.isEmpty() ? std::random_device{}() : seedText.toULongLong();
 
+    const TemporaryHome home;
     const QString title = applicationTitle();
     setApplicationTitle(QStringLiteral("tessel vellumo"));
     // The help command may find the user guide; the monkey must not start a viewer.
