@@ -285,8 +285,8 @@ std::optional<std::vector<quint16>> cidsOf(hb_face_t* font, int glyphCount)
 
 FontProgram::~FontProgram()
 {
-    hb_font_destroy(font_);
-    hb_face_destroy(face_);
+    hb_font_destroy(FFont);
+    hb_face_destroy(FFace);
 }
 
 std::shared_ptr<const FontProgram> FontProgram::of(const QRawFont& raw)
@@ -315,52 +315,52 @@ std::shared_ptr<const FontProgram> FontProgram::of(const QRawFont& raw)
     }
 
     std::shared_ptr<FontProgram> font(new FontProgram);
-    font->face_ = face;
-    font->font_ = hb_font_create(face);
-    font->outlines_ = trueType ? Outlines::TrueType : Outlines::Cff;
-    font->unitsPerEm_ = int(hb_face_get_upem(face));
-    font->glyphCount_ = int(hb_face_get_glyph_count(face));
-    if (font->outlines_ == Outlines::Cff) {
-        std::optional<std::vector<quint16>> cids = cidsOf(face, font->glyphCount_);
+    font->FFace = face;
+    font->FFont = hb_font_create(face);
+    font->FOutlines = trueType ? Outlines::TrueType : Outlines::Cff;
+    font->FUnitsPerEm = int(hb_face_get_upem(face));
+    font->FGlyphCount = int(hb_face_get_glyph_count(face));
+    if (font->FOutlines == Outlines::Cff) {
+        std::optional<std::vector<quint16>> cids = cidsOf(face, font->FGlyphCount);
         if (!cids)
             return program;
-        font->cids_ = std::move(*cids);
+        font->FCids = std::move(*cids);
     }
-    hb_font_set_scale(font->font_, font->unitsPerEm_, font->unitsPerEm_);
+    hb_font_set_scale(font->FFont, font->FUnitsPerEm, font->FUnitsPerEm);
 
     char name[128];
     unsigned nameLength = sizeof name;
-    if (hb_ot_name_get_utf8(font->face_, HB_OT_NAME_ID_POSTSCRIPT_NAME, HB_LANGUAGE_INVALID, &nameLength, name))
-        font->postScriptName_ = pdfName(QByteArray(name, qsizetype(nameLength)));
-    if (font->postScriptName_.isEmpty())
-        font->postScriptName_ = pdfName(raw.familyName().toLatin1());
-    if (font->postScriptName_.isEmpty())
-        font->postScriptName_ = "Font";
+    if (hb_ot_name_get_utf8(font->FFace, HB_OT_NAME_ID_POSTSCRIPT_NAME, HB_LANGUAGE_INVALID, &nameLength, name))
+        font->FPostScriptName = pdfName(QByteArray(name, qsizetype(nameLength)));
+    if (font->FPostScriptName.isEmpty())
+        font->FPostScriptName = pdfName(raw.familyName().toLatin1());
+    if (font->FPostScriptName.isEmpty())
+        font->FPostScriptName = "Font";
 
     hb_position_t v = 0;
-    font->ascent_ = hb_ot_metrics_get_position(font->font_, HB_OT_METRICS_TAG_HORIZONTAL_ASCENDER, &v) ? v : 0;
-    font->descent_ = hb_ot_metrics_get_position(font->font_, HB_OT_METRICS_TAG_HORIZONTAL_DESCENDER, &v) ? v : 0;
-    font->descent_ = -std::abs(font->descent_);
-    font->capHeight_ = hb_ot_metrics_get_position(font->font_, HB_OT_METRICS_TAG_CAP_HEIGHT, &v) && v > 0
+    font->FAscent = hb_ot_metrics_get_position(font->FFont, HB_OT_METRICS_TAG_HORIZONTAL_ASCENDER, &v) ? v : 0;
+    font->FDescent = hb_ot_metrics_get_position(font->FFont, HB_OT_METRICS_TAG_HORIZONTAL_DESCENDER, &v) ? v : 0;
+    font->FDescent = -std::abs(font->FDescent);
+    font->FCapHeight = hb_ot_metrics_get_position(font->FFont, HB_OT_METRICS_TAG_CAP_HEIGHT, &v) && v > 0
         ? v
-        : font->ascent_;
+        : font->FAscent;
 
     // Known now, not once the pages name its glyphs: a font HarfBuzz cannot subset is drawn as
     // outlines instead.
-    if (font->glyphCount_ > 0 && font->unitsPerEm_ > 0 && !font->subset({}).isEmpty())
+    if (font->FGlyphCount > 0 && font->FUnitsPerEm > 0 && !font->subset({}).isEmpty())
         program = std::move(font);
     return program;
 }
 
 int FontProgram::advance(quint32 glyph) const
 {
-    return glyph < quint32(glyphCount_) ? int(hb_font_get_glyph_h_advance(font_, glyph)) : 0;
+    return glyph < quint32(FGlyphCount) ? int(hb_font_get_glyph_h_advance(FFont, glyph)) : 0;
 }
 
 QRect FontProgram::glyphBox(quint32 glyph) const
 {
     hb_glyph_extents_t e{};
-    if (glyph >= quint32(glyphCount_) || !hb_font_get_glyph_extents(font_, glyph, &e) || !e.width || !e.height)
+    if (glyph >= quint32(FGlyphCount) || !hb_font_get_glyph_extents(FFont, glyph, &e) || !e.width || !e.height)
         return {};
     // Extents run down from the top: height is negative.
     return QRect(QPoint(e.x_bearing, e.y_bearing + e.height), QPoint(e.x_bearing + e.width, e.y_bearing))
@@ -369,7 +369,7 @@ QRect FontProgram::glyphBox(quint32 glyph) const
 
 quint32 FontProgram::code(quint32 glyph) const
 {
-    return glyph < cids_.size() ? cids_[glyph] : glyph;
+    return glyph < FCids.size() ? FCids[glyph] : glyph;
 }
 
 QByteArray FontProgram::subset(const std::vector<quint32>& glyphs) const
@@ -380,20 +380,20 @@ QByteArray FontProgram::subset(const std::vector<quint32>& glyphs) const
     // Each glyph keeps its id, so the codes on the pages, written before the subset is made,
     // stay right. A CID-keyed font keeps each glyph's CID in its charset however the glyphs
     // are numbered, so its subset holds only the glyphs asked for.
-    hb_subset_input_set_flags(input, cids_.empty() ? HB_SUBSET_FLAGS_RETAIN_GIDS : HB_SUBSET_FLAGS_DEFAULT);
+    hb_subset_input_set_flags(input, FCids.empty() ? HB_SUBSET_FLAGS_RETAIN_GIDS : HB_SUBSET_FLAGS_DEFAULT);
     hb_set_t* kept = hb_subset_input_glyph_set(input);
     hb_set_add(kept, 0);
     for (quint32 g : glyphs)
-        if (g < quint32(glyphCount_))
+        if (g < quint32(FGlyphCount))
             hb_set_add(kept, g);
     hb_set_t* dropped = hb_subset_input_set(input, HB_SUBSET_SETS_DROP_TABLE_TAG);
     for (hb_tag_t tag : ReadTables)
         hb_set_add(dropped, tag);
-    hb_face_t* result = hb_subset_or_fail(face_, input);
+    hb_face_t* result = hb_subset_or_fail(FFace, input);
     hb_subset_input_destroy(input);
     if (!result)
         return {};
-    hb_blob_t* blob = outlines_ == Outlines::Cff ? hb_face_reference_table(result, CffTag)
+    hb_blob_t* blob = FOutlines == Outlines::Cff ? hb_face_reference_table(result, CffTag)
                                                  : hb_face_reference_blob(result);
     unsigned length = 0;
     const char* data = hb_blob_get_data(blob, &length);

@@ -31,14 +31,14 @@ public:
     FontProgram(const FontProgram&) = delete;
     FontProgram& operator=(const FontProgram&) = delete;
 
-    Outlines outlines() const { return outlines_; }
-    int unitsPerEm() const { return unitsPerEm_; }
+    Outlines outlines() const { return FOutlines; }
+    int unitsPerEm() const { return FUnitsPerEm; }
     // Only [!-~] without ()<>[]{}/%, so it can stand as a PDF name as it is.
-    QByteArray postScriptName() const { return postScriptName_; }
+    QByteArray postScriptName() const { return FPostScriptName; }
     // In font units, y up as in the font.
-    int ascent() const { return ascent_; }
-    int descent() const { return descent_; } // negative
-    int capHeight() const { return capHeight_; }
+    int ascent() const { return FAscent; }
+    int descent() const { return FDescent; } // negative
+    int capHeight() const { return FCapHeight; }
 
     int advance(quint32 glyph) const;
     // The glyph's ink, left() xMin and bottom() yMax; empty for a blank glyph.
@@ -56,16 +56,16 @@ public:
 private:
     FontProgram() = default;
 
-    hb_face_t* face_ = nullptr;
-    hb_font_t* font_ = nullptr;
-    Outlines outlines_ = Outlines::TrueType;
-    int unitsPerEm_ = 1000;
-    int glyphCount_ = 0;
-    QByteArray postScriptName_;
-    int ascent_ = 0;
-    int descent_ = 0;
-    int capHeight_ = 0;
-    std::vector<quint16> cids_; // per glyph, for a CID-keyed CFF font only
+    hb_face_t* FFace = nullptr;
+    hb_font_t* FFont = nullptr;
+    Outlines FOutlines = Outlines::TrueType;
+    int FUnitsPerEm = 1000;
+    int FGlyphCount = 0;
+    QByteArray FPostScriptName;
+    int FAscent = 0;
+    int FDescent = 0;
+    int FCapHeight = 0;
+    std::vector<quint16> FCids; // per glyph, for a CID-keyed CFF font only
 };
 
 } // namespace sheet

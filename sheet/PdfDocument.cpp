@@ -295,14 +295,14 @@ public:
         : QPaintEngine(PrimitiveTransform | PatternTransform | PixmapTransform | PainterPaths | Antialiasing
                        | PaintOutsidePaintEvent)
     {
-        out_.reserve(64 * 1024);
-        out_ += "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n";
+        FOut.reserve(64 * 1024);
+        FOut += "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n";
         startPage(firstPageMm);
     }
 
-    QString title;
-    QString creator;
-    QSizeF pageMm;
+    QString FTitle;
+    QString FCreator;
+    QSizeF FPageMm;
 
     bool begin(QPaintDevice*) override { return true; }
     bool end() override { return true; }
@@ -318,7 +318,7 @@ public:
 
     void newPage(const QSizeF& sizeMm)
     {
-        if (finished_)
+        if (FFinished)
             return;
         endPage();
         startPage(sizeMm);
@@ -340,14 +340,14 @@ private:
 
     int newObject()
     {
-        offsets_.push_back(0);
-        return int(offsets_.size()) - 1;
+        FOffsets.push_back(0);
+        return int(FOffsets.size()) - 1;
     }
     void beginObject(int id)
     {
-        offsets_[size_t(id)] = out_.size();
-        putInt(out_, id);
-        out_ += " 0 obj\n";
+        FOffsets[size_t(id)] = FOut.size();
+        putInt(FOut, id);
+        FOut += " 0 obj\n";
     }
     void writeStream(int id, const QByteArray& data, const QByteArray& dictionary = {});
     void startPage(const QSizeF& sizeMm);
@@ -363,25 +363,25 @@ private:
     quint32 codeOf(EmbeddedFont& font, quint32 glyph, const QString& text);
     void drawRun(const ShapedRun& run, const QPointF& origin);
 
-    QByteArray out_;
-    std::vector<qsizetype> offsets_{0, 0, 0}; // object 0 is free; 1 is the catalogue, 2 the page tree
-    std::vector<int> pages_;
-    bool finished_ = false;
+    QByteArray FOut;
+    std::vector<qsizetype> FOffsets{0, 0, 0}; // object 0 is free; 1 is the catalogue, 2 the page tree
+    std::vector<int> FPages;
+    bool FFinished = false;
 
-    QByteArray content_;
-    QSet<int> pageFonts_;
-    double pageHeightPt_ = 0;
+    QByteArray FContent;
+    QSet<int> FPageFonts;
+    double FPageHeightPt = 0;
 
-    QTransform transform_;
-    QPen pen_;
-    QBrush brush_;
-    bool clipEnabled_ = false;
-    std::optional<QPainterPath> clip_;
-    std::optional<QPainterPath> emittedClip_;
-    bool clipDirty_ = false;
+    QTransform FTransform;
+    QPen FPen;
+    QBrush FBrush;
+    bool FClipEnabled = false;
+    std::optional<QPainterPath> FClip;
+    std::optional<QPainterPath> FEmittedClip;
+    bool FClipDirty = false;
 
-    std::vector<std::unique_ptr<EmbeddedFont>> fonts_;
-    QHash<const FontProgram*, EmbeddedFont*> fontsByProgram_;
+    std::vector<std::unique_ptr<EmbeddedFont>> FFonts;
+    QHash<const FontProgram*, EmbeddedFont*> FFontsByProgram;
 };
 
 void PdfEngine::writeStream(int id, const QByteArray& data, const QByteArray& dictionary)
@@ -391,52 +391,52 @@ void PdfEngine::writeStream(int id, const QByteArray& data, const QByteArray& di
     const QByteArray packed = deflate ? qCompress(data, DeflateLevel) : QByteArray();
     const QByteArrayView body = deflate ? QByteArrayView(packed).sliced(4) : QByteArrayView(data);
     beginObject(id);
-    out_ += "<< /Length ";
-    putInt(out_, body.size());
+    FOut += "<< /Length ";
+    putInt(FOut, body.size());
     if (deflate)
-        out_ += " /Filter /FlateDecode";
-    out_ += dictionary;
-    out_ += " >>\nstream\n";
-    out_ += body;
-    out_ += "\nendstream\nendobj\n";
+        FOut += " /Filter /FlateDecode";
+    FOut += dictionary;
+    FOut += " >>\nstream\n";
+    FOut += body;
+    FOut += "\nendstream\nendobj\n";
 }
 
 void PdfEngine::startPage(const QSizeF& sizeMm)
 {
-    pageMm = sizeMm;
-    pageHeightPt_ = sizeMm.height() * PointsPerMm;
-    content_.clear();
-    content_.reserve(16 * 1024);
-    pageFonts_.clear();
+    FPageMm = sizeMm;
+    FPageHeightPt = sizeMm.height() * PointsPerMm;
+    FContent.clear();
+    FContent.reserve(16 * 1024);
+    FPageFonts.clear();
     // Top down, as the painter draws; the outer q holds the clip.
-    content_ += "1 0 0 -1 0 ";
-    putNumber(content_, pageHeightPt_, LengthDecimals);
-    content_ += "cm\nq\n";
-    emittedClip_.reset();
-    clipDirty_ = true;
+    FContent += "1 0 0 -1 0 ";
+    putNumber(FContent, FPageHeightPt, LengthDecimals);
+    FContent += "cm\nq\n";
+    FEmittedClip.reset();
+    FClipDirty = true;
 }
 
 void PdfEngine::endPage()
 {
-    content_ += "Q\n";
+    FContent += "Q\n";
     const int contents = newObject();
-    writeStream(contents, content_);
+    writeStream(contents, FContent);
     const int page = newObject();
     beginObject(page);
-    out_ += "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 ";
-    putNumber(out_, pageMm.width() * PointsPerMm, LengthDecimals);
-    putNumber(out_, pageHeightPt_, LengthDecimals);
-    out_ += "] /Resources << /Font << ";
-    for (const auto& font : fonts_)
-        if (pageFonts_.contains(font->object)) {
-            out_ += '/' + font->resource + ' ';
-            putInt(out_, font->object);
-            out_ += " 0 R ";
+    FOut += "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 ";
+    putNumber(FOut, FPageMm.width() * PointsPerMm, LengthDecimals);
+    putNumber(FOut, FPageHeightPt, LengthDecimals);
+    FOut += "] /Resources << /Font << ";
+    for (const auto& font : FFonts)
+        if (FPageFonts.contains(font->object)) {
+            FOut += '/' + font->resource + ' ';
+            putInt(FOut, font->object);
+            FOut += " 0 R ";
         }
-    out_ += ">> >> /Contents ";
-    putInt(out_, contents);
-    out_ += " 0 R >>\nendobj\n";
-    pages_.push_back(page);
+    FOut += ">> >> /Contents ";
+    putInt(FOut, contents);
+    FOut += " 0 R >>\nendobj\n";
+    FPages.push_back(page);
 }
 
 void PdfEngine::writeFont(const EmbeddedFont& font)
@@ -448,34 +448,34 @@ void PdfEngine::writeFont(const EmbeddedFont& font)
 
     const int cidFont = newObject(), descriptor = newObject(), file = newObject(), toUnicode = newObject();
     beginObject(font.object);
-    out_ += "<< /Type /Font /Subtype /Type0 /BaseFont /" + name + " /Encoding /Identity-H /DescendantFonts [";
-    putInt(out_, cidFont);
-    out_ += " 0 R] /ToUnicode ";
-    putInt(out_, toUnicode);
-    out_ += " 0 R >>\nendobj\n";
+    FOut += "<< /Type /Font /Subtype /Type0 /BaseFont /" + name + " /Encoding /Identity-H /DescendantFonts [";
+    putInt(FOut, cidFont);
+    FOut += " 0 R] /ToUnicode ";
+    putInt(FOut, toUnicode);
+    FOut += " 0 R >>\nendobj\n";
 
     beginObject(cidFont);
-    out_ += QByteArray("<< /Type /Font /Subtype ") + (cff ? "/CIDFontType0" : "/CIDFontType2") + " /BaseFont /" + name
+    FOut += QByteArray("<< /Type /Font /Subtype ") + (cff ? "/CIDFontType0" : "/CIDFontType2") + " /BaseFont /" + name
         + " /CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >> /FontDescriptor ";
-    putInt(out_, descriptor);
-    out_ += cff ? " 0 R /DW " : " 0 R /CIDToGIDMap /Identity /DW ";
-    putNumber(out_, widthOf(program, 0), 3);
+    putInt(FOut, descriptor);
+    FOut += cff ? " 0 R /DW " : " 0 R /CIDToGIDMap /Identity /DW ";
+    putNumber(FOut, widthOf(program, 0), 3);
     // Codes in a row share one array.
-    out_ += "/W [";
+    FOut += "/W [";
     std::optional<quint32> previous;
     for (const auto& [code, use] : font.codes) {
         if (previous && code == *previous + 1) {
-            putNumber(out_, widthOf(program, use.glyph), 3);
+            putNumber(FOut, widthOf(program, use.glyph), 3);
         } else {
             if (previous)
-                out_ += "] ";
-            putInt(out_, code);
-            out_ += " [";
-            putNumber(out_, widthOf(program, use.glyph), 3);
+                FOut += "] ";
+            putInt(FOut, code);
+            FOut += " [";
+            putNumber(FOut, widthOf(program, use.glyph), 3);
         }
         previous = code;
     }
-    out_ += previous ? "]] >>\nendobj\n" : "] >>\nendobj\n";
+    FOut += previous ? "]] >>\nendobj\n" : "] >>\nendobj\n";
 
     QRect box;
     std::vector<quint32> glyphs;
@@ -485,18 +485,18 @@ void PdfEngine::writeFont(const EmbeddedFont& font)
         box |= program.glyphBox(use.glyph);
     }
     beginObject(descriptor);
-    out_ += "<< /Type /FontDescriptor /FontName /" + name + " /Flags 4 /FontBBox [";
+    FOut += "<< /Type /FontDescriptor /FontName /" + name + " /Flags 4 /FontBBox [";
     for (int v : {box.left(), box.top(), box.right(), box.bottom()})
-        putNumber(out_, v * perEm, 0);
-    out_ += "] /ItalicAngle 0 /Ascent ";
-    putNumber(out_, program.ascent() * perEm, 0);
-    out_ += "/Descent ";
-    putNumber(out_, program.descent() * perEm, 0);
-    out_ += "/CapHeight ";
-    putNumber(out_, program.capHeight() * perEm, 0);
-    out_ += cff ? "/StemV 80 /FontFile3 " : "/StemV 80 /FontFile2 ";
-    putInt(out_, file);
-    out_ += " 0 R >>\nendobj\n";
+        putNumber(FOut, v * perEm, 0);
+    FOut += "] /ItalicAngle 0 /Ascent ";
+    putNumber(FOut, program.ascent() * perEm, 0);
+    FOut += "/Descent ";
+    putNumber(FOut, program.descent() * perEm, 0);
+    FOut += "/CapHeight ";
+    putNumber(FOut, program.capHeight() * perEm, 0);
+    FOut += cff ? "/StemV 80 /FontFile3 " : "/StemV 80 /FontFile2 ";
+    putInt(FOut, file);
+    FOut += " 0 R >>\nendobj\n";
 
     const QByteArray subset = program.subset(glyphs);
     QByteArray fileDictionary = cff ? " /Subtype /CIDFontType0C" : " /Length1 ";
@@ -532,60 +532,60 @@ void PdfEngine::writeFont(const EmbeddedFont& font)
 
 QByteArray PdfEngine::finish()
 {
-    if (finished_)
-        return out_;
+    if (FFinished)
+        return FOut;
     endPage();
-    finished_ = true;
-    for (const auto& font : fonts_)
+    FFinished = true;
+    for (const auto& font : FFonts)
         writeFont(*font);
 
     beginObject(2);
-    out_ += "<< /Type /Pages /Kids [";
-    for (int page : pages_) {
-        putInt(out_, page);
-        out_ += " 0 R ";
+    FOut += "<< /Type /Pages /Kids [";
+    for (int page : FPages) {
+        putInt(FOut, page);
+        FOut += " 0 R ";
     }
-    out_ += "] /Count ";
-    putInt(out_, qsizetype(pages_.size()));
-    out_ += " >>\nendobj\n";
+    FOut += "] /Count ";
+    putInt(FOut, qsizetype(FPages.size()));
+    FOut += " >>\nendobj\n";
     beginObject(1);
-    out_ += "<< /Type /Catalog /Pages 2 0 R >>\nendobj\n";
+    FOut += "<< /Type /Catalog /Pages 2 0 R >>\nendobj\n";
     const int info = newObject();
     beginObject(info);
-    out_ += "<< /Title " + textString(title) + " /Creator " + textString(creator) + " /Producer "
-        + textString(creator) + " >>\nendobj\n";
+    FOut += "<< /Title " + textString(FTitle) + " /Creator " + textString(FCreator) + " /Producer "
+        + textString(FCreator) + " >>\nendobj\n";
 
-    const qsizetype xref = out_.size();
-    out_ += "xref\n0 ";
-    putInt(out_, qsizetype(offsets_.size()));
-    out_ += "\n0000000000 65535 f \n";
-    for (size_t id = 1; id < offsets_.size(); ++id) {
+    const qsizetype xref = FOut.size();
+    FOut += "xref\n0 ";
+    putInt(FOut, qsizetype(FOffsets.size()));
+    FOut += "\n0000000000 65535 f \n";
+    for (size_t id = 1; id < FOffsets.size(); ++id) {
         char entry[21];
-        std::snprintf(entry, sizeof entry, "%010lld 00000 n \n", static_cast<long long>(offsets_[id]));
-        out_.append(entry, 20);
+        std::snprintf(entry, sizeof entry, "%010lld 00000 n \n", static_cast<long long>(FOffsets[id]));
+        FOut.append(entry, 20);
     }
-    out_ += "trailer\n<< /Size ";
-    putInt(out_, qsizetype(offsets_.size()));
-    out_ += " /Root 1 0 R /Info ";
-    putInt(out_, info);
-    out_ += " 0 R >>\nstartxref\n";
-    putInt(out_, xref);
-    out_ += "\n%%EOF\n";
-    return out_;
+    FOut += "trailer\n<< /Size ";
+    putInt(FOut, qsizetype(FOffsets.size()));
+    FOut += " /Root 1 0 R /Info ";
+    putInt(FOut, info);
+    FOut += " 0 R >>\nstartxref\n";
+    putInt(FOut, xref);
+    FOut += "\n%%EOF\n";
+    return FOut;
 }
 
 void PdfEngine::updateState(const QPaintEngineState& state)
 {
     const DirtyFlags flags = state.state();
     if (flags & DirtyTransform)
-        transform_ = state.transform();
+        FTransform = state.transform();
     if (flags & DirtyPen)
-        pen_ = state.pen();
+        FPen = state.pen();
     if (flags & DirtyBrush)
-        brush_ = state.brush();
+        FBrush = state.brush();
     if (flags & DirtyClipEnabled) {
-        clipEnabled_ = state.isClipEnabled();
-        clipDirty_ = true;
+        FClipEnabled = state.isClipEnabled();
+        FClipDirty = true;
     }
     if (flags & (DirtyClipPath | DirtyClipRegion)) {
         QPainterPath path;
@@ -594,152 +594,152 @@ void PdfEngine::updateState(const QPaintEngineState& state)
         } else {
             path.addRegion(state.clipRegion());
         }
-        path = transform_.map(path);
+        path = FTransform.map(path);
         switch (state.clipOperation()) {
         case Qt::NoClip:
-            clip_.reset();
-            clipEnabled_ = false;
+            FClip.reset();
+            FClipEnabled = false;
             break;
         case Qt::ReplaceClip:
-            clip_ = path;
-            clipEnabled_ = true;
+            FClip = path;
+            FClipEnabled = true;
             break;
         case Qt::IntersectClip:
-            clip_ = clip_ ? clip_->intersected(path) : path;
-            clipEnabled_ = true;
+            FClip = FClip ? FClip->intersected(path) : path;
+            FClipEnabled = true;
             break;
         }
-        clipDirty_ = true;
+        FClipDirty = true;
     }
 }
 
 void PdfEngine::syncClip()
 {
-    if (!clipDirty_)
+    if (!FClipDirty)
         return;
-    clipDirty_ = false;
-    const std::optional<QPainterPath> wanted = clipEnabled_ ? clip_ : std::nullopt;
-    if (wanted == emittedClip_)
+    FClipDirty = false;
+    const std::optional<QPainterPath> wanted = FClipEnabled ? FClip : std::nullopt;
+    if (wanted == FEmittedClip)
         return;
-    content_ += "Q q\n";
+    FContent += "Q q\n";
     if (wanted) {
-        putPath(content_, *wanted);
-        content_ += wanted->fillRule() == Qt::OddEvenFill ? "W* n\n" : "W n\n";
+        putPath(FContent, *wanted);
+        FContent += wanted->fillRule() == Qt::OddEvenFill ? "W* n\n" : "W n\n";
     }
-    emittedClip_ = wanted;
+    FEmittedClip = wanted;
 }
 
 void PdfEngine::beginDrawing(bool stroke, bool fill)
 {
     syncClip();
-    content_ += "q\n";
-    if (!transform_.isIdentity()) {
-        putNumber(content_, transform_.m11(), MatrixDecimals);
-        putNumber(content_, transform_.m12(), MatrixDecimals);
-        putNumber(content_, transform_.m21(), MatrixDecimals);
-        putNumber(content_, transform_.m22(), MatrixDecimals);
-        putNumber(content_, transform_.dx(), LengthDecimals);
-        putNumber(content_, transform_.dy(), LengthDecimals);
-        content_ += "cm\n";
+    FContent += "q\n";
+    if (!FTransform.isIdentity()) {
+        putNumber(FContent, FTransform.m11(), MatrixDecimals);
+        putNumber(FContent, FTransform.m12(), MatrixDecimals);
+        putNumber(FContent, FTransform.m21(), MatrixDecimals);
+        putNumber(FContent, FTransform.m22(), MatrixDecimals);
+        putNumber(FContent, FTransform.dx(), LengthDecimals);
+        putNumber(FContent, FTransform.dy(), LengthDecimals);
+        FContent += "cm\n";
     }
     if (stroke)
         putPen();
     if (fill)
-        putColour(content_, brush_.color(), "rg\n");
+        putColour(FContent, FBrush.color(), "rg\n");
 }
 
 void PdfEngine::putPen()
 {
-    double width = pen_.widthF();
+    double width = FPen.widthF();
     double unit = width > 0 ? width : 1;
-    if (pen_.isCosmetic() && width > 0) {
+    if (FPen.isCosmetic() && width > 0) {
         // Cosmetic widths are in device units, whatever the painter's scale.
-        const double scale = std::sqrt(std::abs(transform_.determinant()));
+        const double scale = std::sqrt(std::abs(FTransform.determinant()));
         if (scale > 0)
             width /= scale, unit = width;
     }
-    putNumber(content_, width, LengthDecimals);
-    content_ += "w ";
-    content_ += pen_.capStyle() == Qt::RoundCap ? "1 J " : pen_.capStyle() == Qt::SquareCap ? "2 J " : "0 J ";
-    content_ += pen_.joinStyle() == Qt::RoundJoin ? "1 j " : pen_.joinStyle() == Qt::BevelJoin ? "2 j " : "0 j ";
-    if (pen_.joinStyle() == Qt::MiterJoin || pen_.joinStyle() == Qt::SvgMiterJoin) {
-        putNumber(content_, std::max(1.0, pen_.miterLimit()), 2);
-        content_ += "M ";
+    putNumber(FContent, width, LengthDecimals);
+    FContent += "w ";
+    FContent += FPen.capStyle() == Qt::RoundCap ? "1 J " : FPen.capStyle() == Qt::SquareCap ? "2 J " : "0 J ";
+    FContent += FPen.joinStyle() == Qt::RoundJoin ? "1 j " : FPen.joinStyle() == Qt::BevelJoin ? "2 j " : "0 j ";
+    if (FPen.joinStyle() == Qt::MiterJoin || FPen.joinStyle() == Qt::SvgMiterJoin) {
+        putNumber(FContent, std::max(1.0, FPen.miterLimit()), 2);
+        FContent += "M ";
     }
-    if (pen_.style() != Qt::SolidLine) {
-        content_ += '[';
-        for (double dash : pen_.dashPattern())
-            putNumber(content_, std::max(dash * unit, 0.0001), LengthDecimals);
-        content_ += "] ";
-        putNumber(content_, pen_.dashOffset() * unit, LengthDecimals);
-        content_ += "d ";
+    if (FPen.style() != Qt::SolidLine) {
+        FContent += '[';
+        for (double dash : FPen.dashPattern())
+            putNumber(FContent, std::max(dash * unit, 0.0001), LengthDecimals);
+        FContent += "] ";
+        putNumber(FContent, FPen.dashOffset() * unit, LengthDecimals);
+        FContent += "d ";
     }
-    putColour(content_, pen_.color(), "RG\n");
+    putColour(FContent, FPen.color(), "RG\n");
 }
 
 void PdfEngine::paint(bool stroke, bool fill, bool evenOdd)
 {
-    content_ += stroke && fill ? (evenOdd ? "B*\n" : "B\n")
+    FContent += stroke && fill ? (evenOdd ? "B*\n" : "B\n")
         : fill                 ? (evenOdd ? "f*\n" : "f\n")
         : stroke               ? "S\n"
                                : "n\n";
-    content_ += "Q\n";
+    FContent += "Q\n";
 }
 
 void PdfEngine::drawRects(const QRectF* rects, int count)
 {
-    const bool stroke = pen_.style() != Qt::NoPen, fill = brush_.style() != Qt::NoBrush;
+    const bool stroke = FPen.style() != Qt::NoPen, fill = FBrush.style() != Qt::NoBrush;
     if (count <= 0 || !(stroke || fill))
         return;
     beginDrawing(stroke, fill);
     for (int i = 0; i < count; ++i) {
-        putPoint(content_, rects[i].topLeft());
-        putNumber(content_, rects[i].width(), LengthDecimals);
-        putNumber(content_, rects[i].height(), LengthDecimals);
-        content_ += "re\n";
+        putPoint(FContent, rects[i].topLeft());
+        putNumber(FContent, rects[i].width(), LengthDecimals);
+        putNumber(FContent, rects[i].height(), LengthDecimals);
+        FContent += "re\n";
     }
     paint(stroke, fill, false);
 }
 
 void PdfEngine::drawLines(const QLineF* lines, int count)
 {
-    if (count <= 0 || pen_.style() == Qt::NoPen)
+    if (count <= 0 || FPen.style() == Qt::NoPen)
         return;
     beginDrawing(true, false);
     for (int i = 0; i < count; ++i) {
-        putPoint(content_, lines[i].p1());
-        content_ += "m ";
-        putPoint(content_, lines[i].p2());
-        content_ += "l\n";
+        putPoint(FContent, lines[i].p1());
+        FContent += "m ";
+        putPoint(FContent, lines[i].p2());
+        FContent += "l\n";
     }
     paint(true, false, false);
 }
 
 void PdfEngine::drawPath(const QPainterPath& path)
 {
-    const bool stroke = pen_.style() != Qt::NoPen, fill = brush_.style() != Qt::NoBrush;
+    const bool stroke = FPen.style() != Qt::NoPen, fill = FBrush.style() != Qt::NoBrush;
     if (path.isEmpty() || !(stroke || fill))
         return;
     beginDrawing(stroke, fill);
-    putPath(content_, path);
+    putPath(FContent, path);
     paint(stroke, fill, path.fillRule() == Qt::OddEvenFill);
 }
 
 void PdfEngine::drawPolygon(const QPointF* points, int count, PolygonDrawMode mode)
 {
-    const bool stroke = pen_.style() != Qt::NoPen;
-    const bool fill = mode != PolylineMode && brush_.style() != Qt::NoBrush;
+    const bool stroke = FPen.style() != Qt::NoPen;
+    const bool fill = mode != PolylineMode && FBrush.style() != Qt::NoBrush;
     if (count < 2 || !(stroke || fill))
         return;
     beginDrawing(stroke, fill);
-    putPoint(content_, points[0]);
-    content_ += "m\n";
+    putPoint(FContent, points[0]);
+    FContent += "m\n";
     for (int i = 1; i < count; ++i) {
-        putPoint(content_, points[i]);
-        content_ += "l\n";
+        putPoint(FContent, points[i]);
+        FContent += "l\n";
     }
     if (mode != PolylineMode)
-        content_ += "h\n";
+        FContent += "h\n";
     paint(stroke, fill, mode == OddEvenMode);
 }
 
@@ -748,15 +748,15 @@ PdfEngine::EmbeddedFont* PdfEngine::embeddedFor(const QRawFont& raw)
     std::shared_ptr<const FontProgram> program = FontProgram::of(raw);
     if (!program)
         return nullptr;
-    if (EmbeddedFont* known = fontsByProgram_.value(program.get()))
+    if (EmbeddedFont* known = FFontsByProgram.value(program.get()))
         return known;
     auto font = std::make_unique<EmbeddedFont>();
     font->program = std::move(program);
     font->object = newObject();
-    font->resource = "F" + QByteArray::number(qsizetype(fonts_.size()) + 1);
-    fontsByProgram_.insert(font->program.get(), font.get());
-    fonts_.push_back(std::move(font));
-    return fonts_.back().get();
+    font->resource = "F" + QByteArray::number(qsizetype(FFonts.size()) + 1);
+    FFontsByProgram.insert(font->program.get(), font.get());
+    FFonts.push_back(std::move(font));
+    return FFonts.back().get();
 }
 
 quint32 PdfEngine::codeOf(EmbeddedFont& font, quint32 glyph, const QString& text)
@@ -776,20 +776,20 @@ void PdfEngine::drawRun(const ShapedRun& run, const QPointF& origin)
     EmbeddedFont* embedded = embeddedFor(run.raw);
     beginDrawing(false, false);
     // Filled in the pen's colour, as Qt draws text.
-    putColour(content_, pen_.color(), "rg\n");
+    putColour(FContent, FPen.color(), "rg\n");
     if (!embedded) {
         QPainterPath outlines;
         for (size_t i = 0; i < run.glyphs.size(); ++i)
             outlines.addPath(run.raw.pathForGlyph(run.glyphs[i]).translated(origin + run.positions[i]));
-        putPath(content_, outlines);
+        putPath(FContent, outlines);
         paint(false, true, false);
         return;
     }
-    pageFonts_.insert(embedded->object);
+    FPageFonts.insert(embedded->object);
     const double size = run.raw.pixelSize();
-    content_ += "BT /" + embedded->resource + ' ';
-    putNumber(content_, size, LengthDecimals);
-    content_ += "Tf\n";
+    FContent += "BT /" + embedded->resource + ' ';
+    putNumber(FContent, size, LengthDecimals);
+    FContent += "Tf\n";
     // One TJ per line of glyphs; where the layout puts a glyph elsewhere than the advance of the
     // one before leaves the pen (kerning), a number in the array moves it. The pen is followed
     // as the reader moves it, so that moves too small to write never add up.
@@ -801,29 +801,29 @@ void PdfEngine::drawRun(const ShapedRun& run, const QPointF& origin)
         const double shift = std::round((penX - at.x()) * 1000 / size * 1000) / 1000;
         if (!open || at.y() != lineY || !(std::abs(shift) < 1e5)) {
             if (open)
-                content_ += "] TJ\n";
-            content_ += "1 0 0 -1 ";
-            putPoint(content_, at);
-            content_ += "Tm [";
+                FContent += "] TJ\n";
+            FContent += "1 0 0 -1 ";
+            putPoint(FContent, at);
+            FContent += "Tm [";
             open = true;
             lineY = at.y();
             penX = at.x();
         } else if (std::abs(shift) >= MinShift) {
-            putNumber(content_, shift, 3);
+            putNumber(FContent, shift, 3);
             penX -= shift * size / 1000;
         }
-        content_ += '<';
-        putHex4(content_, code);
-        content_ += '>';
+        FContent += '<';
+        putHex4(FContent, code);
+        FContent += '>';
         penX += widthOf(*embedded->program, run.glyphs[i]) * size / 1000;
     }
-    content_ += "] TJ\nET\nQ\n";
+    FContent += "] TJ\nET\nQ\n";
 }
 
 void PdfEngine::drawTextItem(const QPointF& p, const QTextItem& item)
 {
     const QString text = item.text();
-    if (text.isEmpty() || pen_.style() == Qt::NoPen || finished_)
+    if (text.isEmpty() || FPen.style() == Qt::NoPen || FFinished)
         return;
     // Qt's layout picks the fonts (falling back for characters the font lacks), the glyphs and
     // their places (kerning) as it does on screen.
@@ -839,7 +839,7 @@ void PdfEngine::drawTextItem(const QPointF& p, const QTextItem& item)
 }
 
 PdfDocument::PdfDocument(const QSizeF& firstPageMm)
-    : engine_(std::make_unique<PdfEngine>(firstPageMm))
+    : FEngine(std::make_unique<PdfEngine>(firstPageMm))
 {
 }
 
@@ -847,32 +847,32 @@ PdfDocument::~PdfDocument() = default;
 
 void PdfDocument::setTitle(const QString& title)
 {
-    engine_->title = title;
+    FEngine->FTitle = title;
 }
 
 void PdfDocument::setCreator(const QString& creator)
 {
-    engine_->creator = creator;
+    FEngine->FCreator = creator;
 }
 
 void PdfDocument::newPage(const QSizeF& pageMm)
 {
-    engine_->newPage(pageMm);
+    FEngine->newPage(pageMm);
 }
 
 QByteArray PdfDocument::toPdf()
 {
-    return engine_->finish();
+    return FEngine->finish();
 }
 
 QPaintEngine* PdfDocument::paintEngine() const
 {
-    return engine_.get();
+    return FEngine.get();
 }
 
 int PdfDocument::metric(PaintDeviceMetric metric) const
 {
-    const QSizeF mm = engine_->pageMm;
+    const QSizeF mm = FEngine->FPageMm;
     switch (metric) {
     case PdmWidth:
         return qRound(mm.width() * PointsPerMm);

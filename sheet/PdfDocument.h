@@ -39,7 +39,7 @@ protected:
     int metric(PaintDeviceMetric metric) const override;
 
 private:
-    std::unique_ptr<PdfEngine> engine_;
+    std::unique_ptr<PdfEngine> FEngine;
 };
 
 } // namespace sheet
