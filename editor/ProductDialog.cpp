@@ -1,6 +1,7 @@
 #include "editor/ProductDialog.h"
 
 #include "editor/FieldMap.h"
+#include "editor/FileMessages.h"
 #include "editor/Preview.h"
 #include "editor/ProductListModel.h"
 #include "labeldata/StyleFields.h"
@@ -163,7 +164,7 @@ void ProductDialog::addSource(const QString& path)
     if (FCatalogue->errors().size() > errorsBefore) {
         FSources.removeAll(path);
         FAddedFiles.removeAll(path);
-        showMessage(FCatalogue->errors().back().messageJa());
+        showMessage(sourceErrorMessage(FCatalogue->errors().back()));
     } else if (FCatalogue->products().size() == before) {
         showMessage(QStringLiteral("「%1」には一覧にできる製品がありません。").arg(path));
     }
@@ -202,7 +203,9 @@ void ProductDialog::updateLines()
                                       .arg(FCatalogue->skipped().size())
                                       .arg(reasons.join(QStringLiteral("、"))));
     for (const products::SourceError& e : FCatalogue->errors())
-        lines << e.messageJa();
+        lines << sourceErrorMessage(e);
+    for (const products::SourceError& e : FCatalogue->warnings())
+        lines << sourceErrorMessage(e);
     if (FSources.isEmpty())
         lines << QStringLiteral("ラベルデータが見つかりません（gLabels の glabels-data か LibreOffice を入れるか、"
                                 "「ファイルを追加...」で選んでください）。");

@@ -1,5 +1,7 @@
 #include "editor/TestPrint.h"
 
+#include "editor/FileMessages.h"
+#include "labeldata/FileError.h"
 #include "numberedit/UpdownNumberEdit.h"
 #include "sheet/Calibration.h"
 #include "toolkit/Application.h"
@@ -169,7 +171,12 @@ bool execTestPrint(QPrinter& printer, const Tlabelpar& style, const sheet::Sheet
         printer.setPageLayout(sheet::pageLayout(style));
     } else {
         calibration = panel->calibration();
-        sheet::saveCalibration(name, calibration);
+        // The sheet still prints with the values given; only keeping them failed.
+        try {
+            sheet::saveCalibration(name, calibration);
+        } catch (const labeldata::FileError& e) {
+            showMessage(fileErrorMessage(e));
+        }
         // The paper chosen in the dialog's properties is known only now.
         if (const QString note = paperMismatch(printer, style);
             !note.isEmpty() && !askYesNo(note + QStringLiteral("印刷しますか?")))

@@ -1,5 +1,6 @@
 // tpltool: inspect, check and create label template files from scripts.
 #include "labeldata/Cp932.h"
+#include "labeldata/FileAccess.h"
 #include "labeldata/FileError.h"
 #include "labeldata/SheetFit.h"
 #include "labeldata/Tdatatree.h"
@@ -10,7 +11,6 @@
 #include "TemplateJson.h"
 #include "ToolOutput.h"
 
-#include <QFile>
 #include <QGuiApplication>
 #include <QString>
 #include <QStringList>
@@ -36,16 +36,14 @@ const char Usage[] =
     "       tpltool import [--match TEXT]... [--group NAME] [SOURCE...] OUT.tpl\n"
     "                                          make a template file of the matching products\n";
 
+// Only a regular file: a FIFO or a device is refused at once instead of waited on.
 bool readWhole(const QString& path, QByteArray& bytes)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        printErr("cannot open " + quoted(path) + ": " + file.errorString().toStdString());
-        return false;
-    }
-    bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        printErr("cannot read " + quoted(path) + ": " + file.errorString().toStdString());
+    try {
+        bytes = labeldata::readRegularFile(path);
+    } catch (const labeldata::FileError& e) {
+        const char* verb = e.operation() == labeldata::FileError::Operation::Read ? "cannot read " : "cannot open ";
+        printErr(verb + quoted(path) + ": " + e.reason().toStdString());
         return false;
     }
     return true;
