@@ -5,6 +5,7 @@
 #include "numberedit/UpdownNumberEdit.h"
 #include "sheet/Calibration.h"
 #include "toolkit/Application.h"
+#include "toolkit/FileIconProvider.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -144,6 +145,8 @@ bool execTestPrint(QPrinter& printer, const Tlabelpar& style, const sheet::Sheet
     printer.setPageLayout(sheet::pageLayout(style));
     printer.setDocName(QStringLiteral("テストシート"));
 
+    // Its "print to file" button opens a file dialog of Qt's own.
+    useTypeIconsEverywhere();
     QPrintDialog dialog(&printer, parent);
     dialog.setObjectName(QStringLiteral("PrintDialog"));
     dialog.setWindowTitle(QStringLiteral("テスト印刷"));

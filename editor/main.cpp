@@ -3,6 +3,7 @@
 #include "editor/Unit2.h"
 #include "editor/UserGuide.h"
 #include "toolkit/Application.h"
+#include "toolkit/FileIconProvider.h"
 
 #include <QApplication>
 #include <QFile>
@@ -59,6 +60,7 @@ int main(int argc, char** argv)
     // be taken for one of Qt's own options.
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
+    useTypeIconsEverywhere();
     loadPlatformTranslations();
     QIcon icon;
     for (int size : {16, 32, 48, 64, 128, 256})
