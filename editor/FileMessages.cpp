@@ -15,7 +15,7 @@ QString fileErrorMessage(const labeldata::FileError& error)
             .arg(error.maxStyles());
     if (error.notRegular() != labeldata::FileKind::Regular)
         return QStringLiteral("ファイル '%1' は%2で、通常のファイルではないため開けません")
-            .arg(products::printable(error.fileName()), fileKindText(error.notRegular()));
+            .arg(products::printable(error.fileName()), fileKindName(error.notRegular()));
     const QString action = error.operation() == Operation::Open     ? QStringLiteral("を開けません")
                            : error.operation() == Operation::Read   ? QStringLiteral("を読み込めません")
                            : error.operation() == Operation::Create ? QStringLiteral("を作成できません")
@@ -23,7 +23,7 @@ QString fileErrorMessage(const labeldata::FileError& error)
     return QStringLiteral("ファイル '%1' %2: %3").arg(error.fileName(), action, error.reason());
 }
 
-QString fileKindText(labeldata::FileKind kind)
+QString fileKindName(labeldata::FileKind kind)
 {
     using labeldata::FileKind;
     switch (kind) {
@@ -52,7 +52,7 @@ QString sourceErrorMessage(const products::SourceError& error)
     const QString path = products::printable(error.path);
     const QString detail = products::printable(error.detail);
     if (error.notRegular != labeldata::FileKind::Regular)
-        return QStringLiteral("「%1」は%2で、通常のファイルではないため読めません。").arg(path, fileKindText(error.notRegular));
+        return QStringLiteral("「%1」は%2で、通常のファイルではないため読めません。").arg(path, fileKindName(error.notRegular));
     switch (error.kind) {
     case SourceError::Missing:
         return QStringLiteral("「%1」がありません。").arg(path);

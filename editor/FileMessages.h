@@ -20,7 +20,7 @@ QString fileErrorMessage(const labeldata::FileError& error);
 void withFileMessages(const std::function<void()>& operation);
 
 // "フォルダー", "FIFO (名前付きパイプ)", ...: what a file that is no regular file is.
-QString fileKindText(labeldata::FileKind kind);
+QString fileKindName(labeldata::FileKind kind);
 
 // The window's wording of a label database that could not be read.
 QString sourceErrorMessage(const products::SourceError& error);

@@ -11,6 +11,9 @@
 
 #include <QAction>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +21,9 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -143,4 +149,40 @@ TEST(Form1Products, OkAddsTheSelectedProductsAtTheEndAsPlusDoes)
     });
     form->AddProducts1->trigger();
     EXPECT_EQ(form->ComboBox1->count(), 2);
+}
+
+TEST(Form1Products, AddFileRefusesSpecialFilesAtOnceAndNamesThem)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("pipe.xml"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString folder = dir.filePath(QStringLiteral("folder"));
+    QDir().mkpath(folder);
+    ASSERT_EQ(mkfifo(QFile::encodeName(folder + QStringLiteral("/x.xml")).constData(), 0600), 0);
+    const QString loop = dir.filePath(QStringLiteral("loop.xml"));
+    ASSERT_EQ(::symlink("loop.xml", QFile::encodeName(loop).constData()), 0);
+    const QString noLayout = dir.filePath(QStringLiteral("nolayout.xml"));
+    productfiles::write(noLayout, "<Glabels-templates><Template brand=\"B\" part=\"P\" size=\"A4\"><Label-rectangle "
+                                  "width=\"50mm\" height=\"20mm\"><Markup-margin size=\"1mm\"/></Label-rectangle>"
+                                  "</Template></Glabels-templates>");
+    const struct { QString path; const char16_t* says; } rows[] = {
+        {fifo, u"pipe.xml」はFIFO (名前付きパイプ)で、通常のファイルではないため読めません。"},
+        {folder, u"x.xml」はFIFO (名前付きパイプ)で、通常のファイルではないため読めません。"},
+        {loop, u"loop.xml」は循環するシンボリックリンクで、通常のファイルではないため読めません。"},
+        {noLayout, u"nolayout.xml」には一覧にできる製品がありません。"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.path.toStdString());
+        ProductDialog dialog({});
+        ModalAnswers answers;
+        answers.file(r.path);
+        answers.message();
+        QElapsedTimer time;
+        time.start();
+        dialog.AddFileButton->click();
+        EXPECT_LT(time.elapsed(), 1000);
+        ASSERT_EQ(answers.messages.size(), 1u);
+        EXPECT_TRUE(answers.messages[0].endsWith(QString::fromUtf16(r.says))) << answers.messages[0].toStdString();
+        EXPECT_EQ(dialog.ProductList->model()->rowCount(), 0);
+    }
 }
