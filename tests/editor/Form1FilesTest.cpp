@@ -88,10 +88,12 @@ TEST_F(FilesTest, SaveWritesTheCurrentFileWithoutADialogButAfterNewAsksForAName)
     form->Button3->click();
     const QString title = form->windowTitle();
 
-    ModalAnswers none; // any dialog would stay unanswered and fail the count below
-    none.message();
-    form->S1->trigger();
-    EXPECT_EQ(none.pending(), 1u);
+    {
+        ModalAnswers none; // any dialog would stay unanswered and fail the count below
+        none.message();
+        form->S1->trigger();
+        EXPECT_EQ(none.pending(), 1u);
+    }
     EXPECT_EQ(readFile(path("set.tpl")).size(), 47u + 75u);
     EXPECT_EQ(form->windowTitle(), title);
     EXPECT_TRUE(form->S1->isEnabled());
