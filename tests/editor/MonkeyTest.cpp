@@ -310,7 +310,7 @@ private:
         QStringList hostile = QDir(folder + "/hostile").entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
         for (QString& name : hostile)
             name = folder + "/hostile/" + name;
-        hostile << folder + "/products" << "/dev/null" << folder + "/missing.xml";
+        hostile << folder + "/hostile/paper/t.xml" << "/dev/null" << folder + "/missing.xml";
         Answer a{Kind::Products, pick(4) == 0 ? QString() : hostile[pick(int(hostile.size()))], pick(3) != 0, rng()};
         plannedText = (a.text.isEmpty() ? std::string("no file") : "add " + text(QFileInfo(a.text).fileName())) + ", "
                       + (a.confirm ? "OK" : "cancel");
