@@ -6,6 +6,10 @@
 
 namespace labeldata {
 class FileError;
+enum class FileKind;
+}
+namespace products {
+struct SourceError;
 }
 
 // The window's wording of a template file that could not be opened, read, created or written:
@@ -14,3 +18,9 @@ QString fileErrorMessage(const labeldata::FileError& error);
 
 // Runs a file operation; a FileError leaves it as an error whose message is the window's wording.
 void withFileMessages(const std::function<void()>& operation);
+
+// "フォルダー", "FIFO (名前付きパイプ)", ...: what a file that is no regular file is.
+QString fileKindName(labeldata::FileKind kind);
+
+// The window's wording of a label database that could not be read.
+QString sourceErrorMessage(const products::SourceError& error);

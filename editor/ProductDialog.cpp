@@ -1,5 +1,6 @@
 #include "editor/ProductDialog.h"
 
+#include "editor/FileMessages.h"
 #include "editor/Preview.h"
 #include "editor/ProductListModel.h"
 #include "toolkit/Application.h"
@@ -161,7 +162,7 @@ void ProductDialog::addSource(const QString& path)
     if (FCatalogue->errors().size() > errorsBefore) {
         FSources.removeAll(path);
         FAddedFiles.removeAll(path);
-        showMessage(FCatalogue->errors().back().messageJa());
+        showMessage(sourceErrorMessage(FCatalogue->errors().back()));
     } else if (FCatalogue->products().size() == before) {
         showMessage(QStringLiteral("「%1」には一覧にできる製品がありません。").arg(path));
     }
@@ -222,7 +223,9 @@ void ProductDialog::updateLines()
     if (named.size() > NamedShown)
         lines << QStringLiteral("ほかに一覧にない製品 %1 件").arg(named.size() - NamedShown);
     for (const products::SourceError& e : FCatalogue->errors())
-        lines << e.messageJa();
+        lines << sourceErrorMessage(e);
+    for (const products::SourceError& e : FCatalogue->warnings())
+        lines << sourceErrorMessage(e);
     if (FSources.isEmpty())
         lines << QStringLiteral("ラベルデータが見つかりません（gLabels の glabels-data か LibreOffice を入れるか、"
                                 "「ファイルを追加...」で選んでください）。");

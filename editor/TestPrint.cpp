@@ -1,9 +1,12 @@
 #include "editor/TestPrint.h"
 
 #include "editor/CalibrationDialog.h"
+#include "editor/FileMessages.h"
+#include "labeldata/FileError.h"
 #include "numberedit/UpdownNumberEdit.h"
 #include "sheet/Calibration.h"
 #include "toolkit/Application.h"
+#include "toolkit/FileIconProvider.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -155,6 +158,8 @@ bool execTestPrint(QPrinter& printer, const Tlabelpar& style, const sheet::Sheet
     printer.setPageLayout(sheet::pageLayout(style));
     printer.setDocName(QStringLiteral("テストシート"));
 
+    // Its "print to file" button opens a file dialog of Qt's own.
+    useTypeIconsEverywhere();
     QPrintDialog dialog(&printer, parent);
     dialog.setObjectName(QStringLiteral("PrintDialog"));
     dialog.setWindowTitle(QStringLiteral("テスト印刷"));
@@ -182,7 +187,12 @@ bool execTestPrint(QPrinter& printer, const Tlabelpar& style, const sheet::Sheet
         printer.setPageLayout(sheet::pageLayout(style));
     } else {
         calibration = panel->calibration();
-        sheet::saveCalibration(name, calibration);
+        // The sheet still prints with the values given; only keeping them failed.
+        try {
+            sheet::saveCalibration(name, calibration);
+        } catch (const labeldata::FileError& e) {
+            showMessage(fileErrorMessage(e));
+        }
         // The paper chosen in the dialog's properties is known only now.
         if (const QString note = paperMismatch(printer, style);
             !note.isEmpty() && !askYesNo(note + QStringLiteral("印刷しますか?")))

@@ -5,10 +5,10 @@
 #include "editor/FileMessages.h"
 #include "editor/GroupNameEdit.h"
 #include "labeldata/Cp932.h"
+#include "labeldata/FileAccess.h"
 #include "labeldata/SheetFit.h"
 #include "labeldata/Tdatatree.h"
 #include "products/GlabelsWriter.h"
-#include "sheet/ExportFile.h"
 #include "sheet/PdfExport.h"
 #include "sheet/SvgTemplate.h"
 #include "toolkit/Application.h"
@@ -76,7 +76,7 @@ void TForm1::FileExportGlabels1Accept(const QString& fileName)
                                  : QStringLiteral("ラベルの幅と高さは 0 より大きく、行と列は 1 以上にしてください。")));
         return;
     }
-    withFileMessages([&] { sheet::writeExportFile(path, out.xml); });
+    withFileMessages([&] { labeldata::writeFileDurably(path, out.xml); });
     if (out.brandReplaced || !out.namesReplaced.empty())
         showMessage(QStringLiteral("名前にあった制御文字は、XML に書けないため「\uFFFD」に置き換えました。"));
 }
@@ -106,5 +106,5 @@ void TForm1::FileExportSvg1Accept(const QString& fileName)
         return;
     const QString title = page.titles.style.isEmpty() ? page.titles.group : page.titles.group + QLatin1Char(' ') + page.titles.style;
     const QByteArray svg = sheet::blankSvgTemplate(page.style, title.trimmed());
-    withFileMessages([&] { sheet::writeExportFile(path, svg); });
+    withFileMessages([&] { labeldata::writeFileDurably(path, svg); });
 }

@@ -94,6 +94,9 @@ void TForm1::FileNew1Execute()
     if (!askToSaveChanges())
         return;
     Datatree->Clear();
+    // The new set is not the last file: a Save would write it over that file unseen.
+    Datatree->FileName.clear();
+    fileNameTrusted = false;
     S1->setEnabled(false);
     ResetFields();
     unsavedSetChanges = false;

@@ -3,6 +3,7 @@
 #include "editor/Unit2.h"
 #include "editor/UserGuide.h"
 #include "toolkit/Application.h"
+#include "toolkit/FileIconProvider.h"
 
 #include <QApplication>
 #include <QFile>
@@ -61,6 +62,7 @@ int main(int argc, char** argv)
     QApplication app(qtArgc, argv);
     // Wayland and the desktop find the entry, its icon and the metainfo by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral(TESSEL_APP_ID));
+    useTypeIconsEverywhere();
     loadPlatformTranslations();
     QIcon icon;
     for (int size : {16, 32, 48, 64, 128, 256})

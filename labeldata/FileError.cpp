@@ -33,4 +33,37 @@ FileError FileError::tooManyStyles(const QString& fileName, size_t count, size_t
     return error;
 }
 
+FileError FileError::notRegularFile(const QString& fileName, FileKind kind)
+{
+    FileError error(Operation::Open, fileName,
+                    QStringLiteral("it is %1, not a regular file").arg(QLatin1String(fileKindText(kind))));
+    error.notRegular_ = kind;
+    return error;
+}
+
+const char* fileKindText(FileKind kind)
+{
+    switch (kind) {
+    case FileKind::Missing:
+        return "missing";
+    case FileKind::Regular:
+        return "a regular file";
+    case FileKind::Folder:
+        return "a folder";
+    case FileKind::Fifo:
+        return "a FIFO (named pipe)";
+    case FileKind::Socket:
+        return "a socket";
+    case FileKind::CharacterDevice:
+        return "a character device";
+    case FileKind::BlockDevice:
+        return "a block device";
+    case FileKind::LinkLoop:
+        return "a loop of symbolic links";
+    case FileKind::Other:
+        break;
+    }
+    return "a special file";
+}
+
 } // namespace labeldata

@@ -7,6 +7,11 @@
 
 namespace labeldata {
 
+// What a path names, its symbolic links followed.
+enum class FileKind { Missing, Regular, Folder, Fifo, Socket, CharacterDevice, BlockDevice, LinkLoop, Other };
+// "a folder", "a FIFO (named pipe)", ...: the kind as a plain English phrase.
+const char* fileKindText(FileKind kind);
+
 // A template file could not be read or written. It carries what was being done, the file and
 // the system's reason; each program words the message for its own user. what() is a plain
 // English line for logs.
@@ -17,12 +22,16 @@ public:
     FileError(Operation operation, const QString& fileName, const QString& reason);
     // Refused before anything was written: more styles than one file can hold.
     static FileError tooManyStyles(const QString& fileName, size_t count, size_t max);
+    // Refused before it was opened: only regular files are read. reason() is English.
+    static FileError notRegularFile(const QString& fileName, FileKind kind);
 
     Operation operation() const { return operation_; }
     const QString& fileName() const { return fileName_; }
     const QString& reason() const { return reason_; } // empty for tooManyStyles
     size_t styleCount() const { return styleCount_; } // 0 unless tooManyStyles
     size_t maxStyles() const { return maxStyles_; }
+    // Regular unless notRegularFile: what the file was instead.
+    FileKind notRegular() const { return notRegular_; }
 
 private:
     Operation operation_;
@@ -30,6 +39,7 @@ private:
     QString reason_;
     size_t styleCount_ = 0;
     size_t maxStyles_ = 0;
+    FileKind notRegular_ = FileKind::Regular;
 };
 
 } // namespace labeldata

@@ -1,23 +1,15 @@
 #include "labeldata/Tdatatree.h"
 
+#include "labeldata/FileAccess.h"
 #include "labeldata/FileError.h"
 #include "labeldata/StyleFields.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QRandomGenerator>
 
 #include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
-
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -175,53 +167,24 @@ LoadResult Tdatatree::LoadImage(std::string_view image)
     return LoadResult::Loaded;
 }
 
-namespace {
-
-// Reads until count bytes are in or the file ends; the number read, or -1 on an error.
-qint64 readUpTo(QFile& file, char* into, qint64 count)
-{
-    qint64 done = 0;
-    while (done < count) {
-        const qint64 got = file.read(into + done, count - done);
-        if (got < 0)
-            return -1;
-        if (got == 0)
-            break;
-        done += got;
-    }
-    return done;
-}
-
-} // namespace
-
 LoadResult Tdatatree::Load()
 {
-    QFile file(FileName);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        throw labeldata::FileError(labeldata::FileError::Operation::Open, FileName, file.errorString());
-    auto readFailed = [&] { return labeldata::FileError(labeldata::FileError::Operation::Read, FileName, file.errorString()); };
+    labeldata::RegularFile file(FileName);
 
     // Any other file the user picks by mistake, however large, is refused without reading it whole.
     char head[Magic.size()];
-    const qint64 headSize = readUpTo(file, head, qint64(sizeof head));
-    if (headSize < 0)
-        throw readFailed();
-    if (!IsTemplate(std::string_view(head, size_t(headSize))))
+    const size_t headSize = file.read(head, sizeof head);
+    if (!IsTemplate(std::string_view(head, headSize)))
         return LoadResult::NotTemplate;
 
     // One read straight into a buffer of the file's size, left uninitialised: going through a
     // growing, zero-filled buffer cost as much again as the read itself.
-    const qint64 expected = std::max(file.size(), qint64(sizeof head));
-    auto image = std::make_unique_for_overwrite<char[]>(size_t(expected));
+    const size_t expected = std::max(size_t(file.size()), sizeof head);
+    auto image = std::make_unique_for_overwrite<char[]>(expected);
     std::memcpy(image.get(), head, sizeof head);
-    const qint64 body = readUpTo(file, image.get() + sizeof head, expected - qint64(sizeof head));
-    if (body < 0)
-        throw readFailed();
-    const size_t size = sizeof head + size_t(body); // less when the file shrank meanwhile
+    const size_t size = sizeof head + file.read(image.get() + sizeof head, expected - sizeof head); // less when the file shrank meanwhile
     // A file that grew meanwhile, or one whose size the system does not know, is read to its end.
     const QByteArray rest = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw readFailed();
     if (!rest.isEmpty()) {
         std::string whole(image.get(), size);
         whole.append(rest.constData(), size_t(rest.size()));
@@ -268,122 +231,12 @@ std::string Tdatatree::SaveImage() const
     return image;
 }
 
-namespace {
-
-// A save writes into a hidden file beside the target whose name is the target's with this after
-// it and six random letters; a user who finds one left by a killed save can tell what it was.
-constexpr QLatin1StringView TemporaryInfix(".saving-");
-constexpr int TemporaryLetters = 6;
-
-QString systemReason(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-// The file a save replaces: through a symbolic link to the file it names, as an editor should.
-QString replacedFile(const QString& fileName)
-{
-    const QFileInfo info(fileName);
-    if (info.exists())
-        return info.canonicalFilePath();
-    return info.isSymLink() ? info.symLinkTarget() : info.absoluteFilePath();
-}
-
-bool isTemporaryOf(const QString& entry, const QString& prefix)
-{
-    if (!entry.startsWith(prefix) || entry.size() != prefix.size() + TemporaryLetters)
-        return false;
-    return std::all_of(entry.begin() + prefix.size(), entry.end(),
-                       [](QChar c) { return c.isLetterOrNumber() && c.unicode() < 128; });
-}
-
-// Each save holds a lock on its temporary until it is renamed, so one that can be locked is left
-// from a save that was killed; the lock dies with the process.
-void removeStaleTemporaries(const QString& folder, const QString& prefix)
-{
-    const QStringList entries = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& entry : entries) {
-        if (!isTemporaryOf(entry, prefix))
-            continue;
-        const QByteArray path = QFile::encodeName(folder + QLatin1Char('/') + entry);
-        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-        if (fd < 0)
-            continue;
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
-            ::unlink(path.constData());
-        ::close(fd);
-    }
-}
-
-} // namespace
-
 void Tdatatree::Save() const
 {
     if (LabelList.size() > MaxStyles)
         throw labeldata::FileError::tooManyStyles(FileName, LabelList.size(), MaxStyles);
     if (FileName.isEmpty())
-        throw labeldata::FileError(labeldata::FileError::Operation::Create, FileName, systemReason(ENOENT));
-
-    // The new content goes to a temporary file beside the target and replaces it only when
-    // complete, so a failed or killed save never destroys the old file; its permissions are kept.
-    const QString target = replacedFile(FileName);
-    const QByteArray targetPath = QFile::encodeName(target);
-    struct stat existing {};
-    const bool exists = ::stat(targetPath.constData(), &existing) == 0;
-    if (exists && S_ISDIR(existing.st_mode))
-        throw labeldata::FileError(labeldata::FileError::Operation::Create, FileName, systemReason(EISDIR));
-    // Renaming would replace a file the user may not write; refuse it as writing into it would.
-    if (exists && ::access(targetPath.constData(), W_OK) != 0)
-        throw labeldata::FileError(labeldata::FileError::Operation::Create, FileName, systemReason(errno));
-
-    const QFileInfo targetInfo(target);
-    const QString folder = targetInfo.absolutePath();
-    const QString prefix = QLatin1Char('.') + targetInfo.fileName() + TemporaryInfix;
-    static constexpr char Letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    QByteArray temporary;
-    int fd = -1;
-    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        QString name = prefix;
-        for (int i = 0; i < TemporaryLetters; ++i)
-            name += QLatin1Char(Letters[QRandomGenerator::global()->bounded(int(sizeof Letters - 1))]);
-        temporary = QFile::encodeName(folder + QLatin1Char('/') + name);
-        // A new file gets the usual permissions; a replaced one its own, before any byte is in.
-        fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, exists ? 0600 : 0666);
-        if (fd < 0 && errno != EEXIST)
-            throw labeldata::FileError(labeldata::FileError::Operation::Create, FileName, systemReason(errno));
-    }
-    if (fd < 0)
-        throw labeldata::FileError(labeldata::FileError::Operation::Create, FileName, systemReason(EEXIST));
-    (void)::flock(fd, LOCK_EX | LOCK_NB);
-    auto discard = [&] {
-        ::unlink(temporary.constData());
-        ::close(fd);
-    };
-    auto fail = [&](int error) {
-        discard();
-        return labeldata::FileError(labeldata::FileError::Operation::Write, FileName, systemReason(error));
-    };
-    if (exists && ::fchmod(fd, existing.st_mode & 07777) != 0)
-        throw fail(errno);
-    std::string image;
-    try {
-        image = SaveImage();
-    } catch (...) {
-        discard();
-        throw;
-    }
-
-    for (size_t done = 0; done < image.size();) {
-        const ssize_t wrote = ::write(fd, image.data() + done, image.size() - done);
-        if (wrote < 0 && errno == EINTR)
-            continue;
-        if (wrote <= 0)
-            throw fail(wrote < 0 ? errno : ENOSPC);
-        done += size_t(wrote);
-    }
-    // The lock is held through the rename: closing first would let a cleanup take the file.
-    if (::rename(temporary.constData(), targetPath.constData()) != 0)
-        throw fail(errno);
-    ::close(fd);
-    removeStaleTemporaries(folder, prefix);
+        throw labeldata::FileError(labeldata::FileError::Operation::Create, FileName, QString::fromLocal8Bit(std::strerror(ENOENT)));
+    const std::string image = SaveImage();
+    labeldata::writeFileDurably(FileName, QByteArrayView(image.data(), qsizetype(image.size())));
 }

@@ -39,15 +39,17 @@ public:
     void Clear();
 
     // Reads FileName whole and appends its styles. Throws labeldata::FileError when the file
-    // cannot be read; on anything but Loaded the set is unchanged.
+    // cannot be read or is no regular file (a FIFO, a folder: refused before it is opened); on
+    // anything but Loaded the set is unchanged.
     LoadResult Load();
     // The same over bytes already in memory.
     LoadResult LoadImage(std::string_view image);
 
     // Replaces FileName with the whole set. Throws labeldata::FileError on failure, leaving an
     // existing file as it was. The content goes first to a hidden file beside it,
-    // ".NAME.saving-XXXXXX", renamed over it when complete; a save killed half way leaves the
-    // old file whole and such a file behind, which the next save of the same file removes.
+    // ".NAME.saving-XXXXXX", synced, renamed over it when complete, and the folder synced
+    // (labeldata::writeFileDurably); a save killed half way leaves the old file whole and such a
+    // file behind, which the next save of the same file removes.
     void Save() const;
     // The file content Save writes: 47 + 75n bytes.
     std::string SaveImage() const;

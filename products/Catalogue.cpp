@@ -1,10 +1,10 @@
 #include "products/Catalogue.h"
 
+#include "labeldata/FileAccess.h"
 #include "products/MoCatalogue.h"
 #include "products/Readers.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -29,10 +29,30 @@ Root rootOf(QStringView name)
 
 } // namespace
 
+QString printable(QStringView text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u'\n')
+            out += QLatin1String("\\n");
+        else if (u == u'\t')
+            out += QLatin1String("\\t");
+        else if (u == u'\r')
+            out += QLatin1String("\\r");
+        else if (u < 0x20 || u == 0x7f || (u >= 0x80 && u < 0xa0))
+            out += QStringLiteral("\\x%1").arg(unsigned(u), 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
+}
+
 std::string SourceError::message() const
 {
-    const std::string p = path.toStdString();
-    const std::string d = detail.toStdString();
+    const std::string p = printable(path).toStdString();
+    const std::string d = printable(detail).toStdString();
     switch (kind) {
     case Missing:
         return "'" + p + "' does not exist";
@@ -44,26 +64,30 @@ std::string SourceError::message() const
         return p + ":" + std::to_string(line) + ":" + std::to_string(column) + ": malformed XML: " + d;
     case NotADatabase:
         return "'" + p + "' is not a gLabels or LibreOffice label database";
+    case NotPaperSizes:
+        return "'" + p + "' is not a gLabels paper-size file; the templates beside it are read without it";
     }
     return p;
 }
 
-QString SourceError::messageJa() const
+namespace {
+
+SourceError unreadable(const QString& path, const labeldata::FileError& e)
 {
-    switch (kind) {
-    case Missing:
-        return QStringLiteral("「%1」がありません。").arg(path);
-    case UnreadableFile:
-        return QStringLiteral("「%1」を読めません: %2").arg(path, detail);
-    case UnreadableFolder:
-        return QStringLiteral("フォルダー「%1」を読めません。").arg(path);
-    case MalformedXml:
-        return QStringLiteral("「%1」の XML が壊れています（%2 行 %3 桁）: %4").arg(path).arg(line).arg(column).arg(detail);
-    case NotADatabase:
-        return QStringLiteral("「%1」は gLabels や LibreOffice のラベルデータではありません。").arg(path);
-    }
-    return path;
+    SourceError error(SourceError::UnreadableFile, path, e.reason());
+    error.notRegular = e.notRegular();
+    return error;
 }
+
+// The rest of the document after the root element: anything but comments and white space there
+// (a second root, a stray tag) makes it malformed.
+void readToEnd(QXmlStreamReader& xml)
+{
+    while (!xml.atEnd() && !xml.hasError())
+        xml.readNext();
+}
+
+} // namespace
 
 void Catalogue::addSources(const QStringList& paths)
 {
@@ -73,13 +97,17 @@ void Catalogue::addSources(const QStringList& paths)
 
 void Catalogue::addSource(const QString& path)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
+    switch (labeldata::fileKind(path)) {
+    case labeldata::FileKind::Missing:
         FErrors.emplace_back(SourceError::Missing, path);
-    else if (info.isDir())
+        break;
+    case labeldata::FileKind::Folder:
         addFolder(path);
-    else
+        break;
+    default: // anything that is no regular file is refused as addFile opens it
         addFile(path, false);
+        break;
+    }
 }
 
 void Catalogue::addFolder(const QString& path)
@@ -89,43 +117,82 @@ void Catalogue::addFolder(const QString& path)
         FErrors.emplace_back(SourceError::UnreadableFolder, path);
         return;
     }
+    // Special files too (a FIFO called x.xml): each is refused by name instead of passed over.
     const QStringList names = dir.entryList({QStringLiteral("*.xml"), QStringLiteral("*.template")},
-                                            QDir::Files | QDir::Readable | QDir::Hidden, QDir::Name);
-    // A file the folder shows but that cannot be opened is still named, below.
-    const QStringList all = dir.entryList({QStringLiteral("*.xml"), QStringLiteral("*.template")},
-                                          QDir::Files | QDir::Hidden, QDir::Name);
-    for (const QString& name : all) {
-        if (!names.contains(name)) {
-            FErrors.emplace_back(SourceError::UnreadableFile, dir.filePath(name), QStringLiteral("permission denied"));
-            continue;
-        }
+                                            QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    for (const QString& name : names)
         addFile(dir.filePath(name), true);
-    }
 }
 
 void Catalogue::loadPaperSizesBeside(const QString& templatesFile)
 {
     for (const QString& candidate : {QFileInfo(templatesFile).dir().filePath(QStringLiteral("paper-sizes.xml")),
                                      InstalledGlabels + QStringLiteral("/paper-sizes.xml")}) {
-        const QString canonical = QFileInfo(candidate).canonicalFilePath();
-        if (canonical.isEmpty() || FPaperFiles.contains(canonical))
+        if (labeldata::fileKind(candidate) == labeldata::FileKind::Missing)
             continue;
-        FPaperFiles << canonical;
-        addFile(canonical, true);
+        const QString canonical = QFileInfo(candidate).canonicalFilePath();
+        const QString key = canonical.isEmpty() ? QFileInfo(candidate).absoluteFilePath() : canonical;
+        if (FPaperFiles.contains(key))
+            continue;
+        FPaperFiles << key;
+        addPaperSizes(candidate);
     }
+}
+
+void Catalogue::addPaperSizes(const QString& path)
+{
+    QByteArray bytes;
+    try {
+        bytes = labeldata::readRegularFile(path);
+    } catch (const labeldata::FileError& e) {
+        FWarnings.push_back(unreadable(path, e));
+        return;
+    }
+    QXmlStreamReader xml(bytes);
+    xml.setNamespaceProcessing(true);
+    QHash<QString, Paper> papers;
+    if (xml.readNextStartElement()) {
+        // Only paper sizes are taken from here: templates in it would be added unasked.
+        if (rootOf(xml.name()) != Root::GlabelsPaperSizes) {
+            FWarnings.emplace_back(SourceError::NotPaperSizes, path);
+            return;
+        }
+        detail::readGlabelsPaperSizes(xml, papers);
+        readToEnd(xml);
+    }
+    if (xml.hasError()) {
+        FWarnings.emplace_back(SourceError::MalformedXml, path, xml.errorString(), xml.lineNumber(), xml.columnNumber());
+        return;
+    }
+    for (auto it = papers.cbegin(); it != papers.cend(); ++it)
+        if (!FPapers.contains(it.key()))
+            FPapers.insert(it.key(), it.value());
 }
 
 void Catalogue::addFile(const QString& path, bool quietIfNotDatabase)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        FErrors.emplace_back(SourceError::UnreadableFile, path, file.errorString());
+    QByteArray bytes;
+    try {
+        bytes = labeldata::readRegularFile(path);
+    } catch (const labeldata::FileError& e) {
+        FErrors.push_back(unreadable(path, e));
         return;
     }
-    QXmlStreamReader xml(&file);
+    addDocument(path, bytes, quietIfNotDatabase);
+}
+
+void Catalogue::addDocument(const QString& path, const QByteArray& bytes)
+{
+    addDocument(path, bytes, false);
+}
+
+void Catalogue::addDocument(const QString& path, const QByteArray& bytes, bool quietIfNotDatabase)
+{
+    QXmlStreamReader xml(bytes);
     xml.setNamespaceProcessing(true); // name() is then the local name, whatever the prefix
     std::vector<detail::Entry> entries;
     Root root = Root::Other;
+    QHash<QString, Paper> papers;
     if (xml.readNextStartElement()) {
         root = rootOf(xml.name());
         switch (root) {
@@ -136,28 +203,20 @@ void Catalogue::addFile(const QString& path, bool quietIfNotDatabase)
                 [this](const QString& b, const QString& p) { return earlierTemplate(b, p); }, entries);
             break;
         }
-        case Root::GlabelsPaperSizes: {
-            QHash<QString, Paper> papers;
+        case Root::GlabelsPaperSizes:
             detail::readGlabelsPaperSizes(xml, papers);
-            if (!xml.hasError()) {
-                for (auto it = papers.cbegin(); it != papers.cend(); ++it)
-                    if (!FPapers.contains(it.key()))
-                        FPapers.insert(it.key(), it.value());
-                FPaperFiles << QFileInfo(path).canonicalFilePath();
-            }
             break;
-        }
         case Root::LibreOfficeLabels:
             detail::readLibreOfficeLabels(xml, entries);
             break;
         case Root::Other:
             break;
         }
+        if (root != Root::Other)
+            readToEnd(xml);
     }
     if (xml.hasError()) {
-        const bool io = file.error() != QFileDevice::NoError;
-        FErrors.emplace_back(io ? SourceError::UnreadableFile : SourceError::MalformedXml, path,
-                             io ? file.errorString() : xml.errorString(), xml.lineNumber(), xml.columnNumber());
+        FErrors.emplace_back(SourceError::MalformedXml, path, xml.errorString(), xml.lineNumber(), xml.columnNumber());
         return;
     }
     if (root == Root::Other) {
@@ -166,6 +225,13 @@ void Catalogue::addFile(const QString& path, bool quietIfNotDatabase)
         return;
     }
     // Only a file read to its end adds anything.
+    if (root == Root::GlabelsPaperSizes) {
+        for (auto it = papers.cbegin(); it != papers.cend(); ++it)
+            if (!FPapers.contains(it.key()))
+                FPapers.insert(it.key(), it.value());
+        if (const QString canonical = QFileInfo(path).canonicalFilePath(); !canonical.isEmpty())
+            FPaperFiles << canonical;
+    }
     for (detail::Entry& e : entries) {
         FTemplates.insert(detail::templateKey(e.brand, e.part), e.sheet);
         std::optional<Conversion> c;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "labeldata/FileError.h"
 #include "products/Product.h"
 
 #include <QHash>
@@ -13,19 +14,23 @@ namespace products {
 
 // A source that could not be read at all: nothing of it is listed.
 struct SourceError {
-    enum Kind { Missing, UnreadableFile, UnreadableFolder, MalformedXml, NotADatabase };
+    enum Kind { Missing, UnreadableFile, UnreadableFolder, MalformedXml, NotADatabase, NotPaperSizes };
     Kind kind;
     QString path;
     int64_t line = 0;
     int64_t column = 0;
     QString detail; // the system's or the XML reader's own words
+    // What the file was when it was refused for being no regular file (a FIFO, a link loop).
+    labeldata::FileKind notRegular = labeldata::FileKind::Regular;
 
     SourceError(Kind k, QString p, QString d = {}, int64_t l = 0, int64_t c = 0)
         : kind(k), path(std::move(p)), line(l), column(c), detail(std::move(d)) {}
 
-    std::string message() const;   // English, for the tool
-    QString messageJa() const;     // for the window
+    std::string message() const;   // English, for the tool; the window words its own
 };
+
+// Text from a file or a path as a message shows it: control characters as \n, \t, \x00.
+QString printable(QStringView text);
 
 // The products of one or more label databases, gLabels templates and LibreOffice label lists.
 class Catalogue
@@ -33,12 +38,19 @@ class Catalogue
 public:
     // A file, or a folder whose database files are read in name order. A file is known by its
     // root element, so other XML files in a folder (categories, vendors) are passed over.
+    // Only regular files are read; anything else is refused as an error without being opened.
     void addSource(const QString& path);
     void addSources(const QStringList& paths);
+    // One database document already in memory, named path in what is reported; templates look
+    // for paper sizes beside path as for a file.
+    void addDocument(const QString& path, const QByteArray& bytes);
 
     const std::vector<Product>& products() const { return FProducts; }
     const std::vector<Skipped>& skipped() const { return FSkipped; }
     const std::vector<SourceError>& errors() const { return FErrors; }
+    // Problems that stopped nothing: a paper-size file beside templates that was no such file or
+    // could not be read; the templates were read without it.
+    const std::vector<SourceError>& warnings() const { return FWarnings; }
     std::array<int, SkipReasonCount> skippedByReason() const;
 
     // The paper sizes known so far, by gLabels id, in millimetres.
@@ -59,12 +71,15 @@ public:
 
 private:
     void addFile(const QString& path, bool quietIfNotDatabase);
+    void addDocument(const QString& path, const QByteArray& bytes, bool quietIfNotDatabase);
     void addFolder(const QString& path);
     void loadPaperSizesBeside(const QString& templatesFile);
+    void addPaperSizes(const QString& path);
 
     std::vector<Product> FProducts;
     std::vector<Skipped> FSkipped;
     std::vector<SourceError> FErrors;
+    std::vector<SourceError> FWarnings;
     QHash<QString, Paper> FPapers;
     QStringList FPaperFiles;
     QHash<QString, Template> FTemplates; // "brand\npart", for equiv

@@ -38,10 +38,11 @@ int64_t count(QXmlStreamReader& xml, QLatin1String attribute)
 // Reads a Label-* element to its end; the sheet size is filled in by the caller.
 void readLabel(QXmlStreamReader& xml, Catalogue::Template& t)
 {
-    const QStringView name = xml.name();
+    // A copy: the reader's own text goes with its next read, and the children are read below.
+    const QString name = xml.name().toString();
     auto skipAs = [&](SkipReason reason) {
         t.reason = reason;
-        t.detail = name.toString();
+        t.detail = name;
         xml.skipCurrentElement();
     };
     if (name == u"Label-round")

@@ -29,7 +29,11 @@ std::optional<double> parseLength(QStringView text)
         perUnit = 25.4 / 6;
     else
         return std::nullopt;
-    return number * perUnit;
+    // 1e308in is a number, but no length.
+    const double mm = number * perUnit;
+    if (!std::isfinite(mm))
+        return std::nullopt;
+    return mm;
 }
 
 } // namespace products

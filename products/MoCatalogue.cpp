@@ -1,7 +1,7 @@
 #include "products/MoCatalogue.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include "labeldata/FileAccess.h"
+
 
 #include <cstdint>
 #include <cstring>
@@ -90,16 +90,14 @@ bool MoCatalogue::load(const QByteArray& bytes)
 bool MoCatalogue::loadFile(const QString& path)
 {
     FMessages.clear();
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() > MaxFileSize)
+    try {
+        labeldata::RegularFile file(path);
+        if (file.size() > MaxFileSize)
+            return false;
+        return load(file.readAll());
+    } catch (const labeldata::FileError&) {
         return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = file.read(MaxFileSize + 1);
-    if (file.error() != QFileDevice::NoError)
-        return false;
-    return load(bytes);
+    }
 }
 
 const MoCatalogue& glabelsJapanese()

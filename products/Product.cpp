@@ -2,10 +2,12 @@
 
 #include "labeldata/Cp932.h"
 #include "labeldata/Names.h"
+#include "labeldata/SheetFit.h"
 #include "labeldata/StyleFields.h"
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace products {
 
@@ -88,12 +90,20 @@ Conversion convert(const SheetGeometry& g)
         if (count < labeldata::CountMin || count > labeldata::CountMax)
             return refuse(SkipReason::CountOutOfRange, QStringLiteral("%1 %2").arg(QLatin1String(name)).arg(count));
 
+    // A pitch matters only between two labels; where it does, one that is no finite length is
+    // named rather than left to make a margin infinite or NaN.
+    for (auto [name, pitch, n] : {std::tuple{"pitch across (dx)", g.pitchAcross, g.columns},
+                                  std::tuple{"pitch down (dy)", g.pitchDown, g.rows}})
+        if (n > 1 && !std::isfinite(pitch))
+            return refuse(SkipReason::Malformed, QStringLiteral("%1 is not a finite length").arg(QLatin1String(name)));
+
     // Extended precision, so the derived values carry no more error than the given ones.
     using L = long double;
     const L spacingAcross = g.columns > 1 ? L(g.pitchAcross) - g.labelWidth : 0;
     const L spacingDown = g.rows > 1 ? L(g.pitchDown) - g.labelHeight : 0;
-    const L right = L(g.sheetWidth) - g.left - L(g.columns - 1) * g.pitchAcross - g.labelWidth;
-    const L bottom = L(g.sheetHeight) - g.top - L(g.rows - 1) * g.pitchDown - g.labelHeight;
+    // 0 × an infinite pitch would be NaN; a single column or row has no pitch.
+    const L right = L(g.sheetWidth) - g.left - (g.columns > 1 ? L(g.columns - 1) * g.pitchAcross : 0) - g.labelWidth;
+    const L bottom = L(g.sheetHeight) - g.top - (g.rows > 1 ? L(g.rows - 1) * g.pitchDown : 0) - g.labelHeight;
     const struct {
         const char* name;
         L value;
@@ -104,7 +114,7 @@ Conversion convert(const SheetGeometry& g)
                    {"bottom margin", bottom, SkipReason::GridLeavesSheet}};
     for (const auto& d : derived) {
         if (!std::isfinite(double(d.value)))
-            return refuse(SkipReason::LengthOutOfRange, QLatin1String(d.name));
+            return refuse(SkipReason::Malformed, QStringLiteral("%1 is not a finite number").arg(QLatin1String(d.name)));
         if (d.value < -NegativeTolerance)
             return refuse(d.below, QStringLiteral("%1 %2").arg(QLatin1String(d.name), mm(double(d.value))));
         if (d.value > labeldata::LengthMax)
@@ -140,6 +150,23 @@ Conversion convert(const SheetGeometry& g)
     fill(s.SheetHeight, s.TopMargin, g.rows, s.LabelHeight, s.VerticalSpacing, s.BottomMargin);
     s.Columns = int32_t(g.columns);
     s.Rows = int32_t(g.rows);
+
+    // What a check of the saved file will see: each length as the file stores it.
+    Tlabelpar stored = s;
+    for (const labeldata::StyleField& f : labeldata::StyleFields)
+        if (f.isLength())
+            stored.*f.length = MilToMm(uint16_t(MmToMil(stored.*f.length)));
+    const labeldata::SheetFit fit = labeldata::sheetFit(stored);
+    if (!fit.fits()) {
+        const bool across = !fit.fitsAcross;
+        result.style.reset();
+        return refuse(SkipReason::GridLeavesSheet,
+                      QStringLiteral("stored grid %1 mm on a sheet %2 mm %3, %4 mm over")
+                          .arg(QString::number(double(across ? fit.usedAcross : fit.usedDown), 'f', 3),
+                               QString::number(across ? fit.sheetAcross : fit.sheetDown, 'f', 3),
+                               across ? QStringLiteral("wide") : QStringLiteral("high"),
+                               QString::number(across ? fit.overflowAcross : fit.overflowDown, 'f', 3)));
+    }
     return result;
 }
 

@@ -1,7 +1,7 @@
 #include "sheet/CalibrationPage.h"
 
 #include "labeldata/Calibration.h"
-#include "labeldata/FileError.h"
+#include "labeldata/FileAccess.h"
 #include "sheet/PdfDocument.h"
 #include "sheet/SheetText.h"
 
@@ -9,7 +9,6 @@
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPen>
-#include <QSaveFile>
 #include <QStringList>
 
 #include <algorithm>
@@ -157,13 +156,7 @@ QByteArray calibrationPagePdf(const QSizeF& paper, const CalibrationPageText& t)
 
 void writeCalibrationPagePdf(const QString& path, const QSizeF& paper, const CalibrationPageText& t)
 {
-    using labeldata::FileError;
-    const QByteArray pdf = calibrationPagePdf(paper, t);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw FileError(FileError::Operation::Create, path, file.errorString());
-    if (file.write(pdf) != pdf.size() || !file.commit())
-        throw FileError(FileError::Operation::Write, path, file.errorString());
+    labeldata::writeFileDurably(path, calibrationPagePdf(paper, t));
 }
 
 } // namespace sheet

@@ -1,10 +1,9 @@
 #include "sheet/PdfExport.h"
 
-#include "labeldata/FileError.h"
+#include "labeldata/FileAccess.h"
 #include "sheet/PdfDocument.h"
 
 #include <QPainter>
-#include <QSaveFile>
 
 #include <stdexcept>
 
@@ -42,13 +41,7 @@ QByteArray testSheetPdf(const std::vector<SheetPage>& pages)
 
 void writeTestSheetPdf(const QString& path, const std::vector<SheetPage>& pages)
 {
-    using labeldata::FileError;
-    const QByteArray pdf = testSheetPdf(pages);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw FileError(FileError::Operation::Create, path, file.errorString());
-    if (file.write(pdf) != pdf.size() || !file.commit())
-        throw FileError(FileError::Operation::Write, path, file.errorString());
+    labeldata::writeFileDurably(path, testSheetPdf(pages));
 }
 
 } // namespace sheet

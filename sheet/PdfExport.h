@@ -19,8 +19,8 @@ struct SheetPage {
 // problem.
 QByteArray testSheetPdf(const std::vector<SheetPage>& pages);
 
-// Writes that PDF to path through a temporary file and a rename, so a failed write leaves no
-// half file and an existing file as it was. Throws labeldata::FileError.
+// Writes that PDF to path as labeldata::writeFileDurably does, so a failed write leaves no half
+// file and an existing file as it was. Throws labeldata::FileError.
 void writeTestSheetPdf(const QString& path, const std::vector<SheetPage>& pages);
 
 } // namespace sheet

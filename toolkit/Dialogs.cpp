@@ -1,9 +1,12 @@
 #include "toolkit/Dialogs.h"
 
+#include "toolkit/FileIconProvider.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QLabel>
@@ -64,7 +67,14 @@ QStringList TFileDialog::qtFilters(const QString& filter)
 bool TFileDialog::Execute(QWidget* parent)
 {
     const bool saving = forSaving();
-    QFileDialog dialog(parent ? parent : QApplication::activeWindow());
+    useTypeIconsEverywhere();
+    // Qt's dialog lists its first folder as it is made, with Qt's own icons, which read the files;
+    // so it is made on the root folder, harmless to list, and turned to its own folder only once
+    // it has icons chosen by type.
+    QFileDialog dialog(parent ? parent : QApplication::activeWindow(), QString(), QDir::rootPath());
+    useTypeIcons(dialog);
+    static QString lastFolder;
+    dialog.setDirectory(!lastFolder.isEmpty() ? lastFolder : QDir::currentPath());
     dialog.setObjectName(saving ? QStringLiteral("SaveDialog") : QStringLiteral("OpenDialog"));
     // Qt's own dialog answers the same way on every platform, and tests can drive it.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -88,7 +98,9 @@ bool TFileDialog::Execute(QWidget* parent)
         grid->addWidget(box, grid->rowCount(), 0, 1, grid->columnCount());
     }
 
-    if (dialog.exec() != QDialog::Accepted)
+    const int answer = dialog.exec();
+    lastFolder = dialog.directory().absolutePath();
+    if (answer != QDialog::Accepted)
         return false;
     if (box)
         Checked = box->isChecked();

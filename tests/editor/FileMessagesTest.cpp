@@ -18,6 +18,8 @@ TEST(FileMessages, NameTheFileTheOperationAndTheSystemsReason)
         {FileError(FileError::Operation::Write, "/t/c.tpl", "No space left"), u"ファイル '/t/c.tpl' に書き込めません: No space left"},
         {FileError::tooManyStyles("/t/d.tpl", 65536, 65535),
          u"ファイル '/t/d.tpl' に保存できません: ラベルスタイルが 65536 個あります。1 つのファイルに保存できるのは 65535 個までです"},
+        {FileError::notRegularFile("/t/x.tpl", labeldata::FileKind::Fifo), u"ファイル '/t/x.tpl' はFIFO (名前付きパイプ)で、通常のファイルではないため開けません"},
+        {FileError::notRegularFile("/t/l\n.tpl", labeldata::FileKind::LinkLoop), u"ファイル '/t/l\\n.tpl' は循環するシンボリックリンクで、通常のファイルではないため開けません"},
     };
     for (const auto& r : rows)
         EXPECT_EQ(fileErrorMessage(r.error), QString::fromUtf16(r.message)) << r.error.what();

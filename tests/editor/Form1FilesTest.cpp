@@ -10,9 +10,12 @@
 
 #include <QAction>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -71,7 +74,7 @@ TEST_F(FilesTest, SaveAsAddsTheExtensionOnlyWhenTheNameHasNone)
     }
 }
 
-TEST_F(FilesTest, SaveWritesTheCurrentFileWithoutADialogEvenAfterNew)
+TEST_F(FilesTest, SaveWritesTheCurrentFileWithoutADialogButAfterNewAsksForAName)
 {
     auto form = newWindow();
     form->Edit11->setText(QStringLiteral("GROUP"));
@@ -85,23 +88,47 @@ TEST_F(FilesTest, SaveWritesTheCurrentFileWithoutADialogEvenAfterNew)
     form->Button3->click();
     const QString title = form->windowTitle();
 
-    ModalAnswers none; // any dialog would stay unanswered and fail the count below
-    none.message();
-    form->S1->trigger();
-    EXPECT_EQ(none.pending(), 1u);
+    {
+        ModalAnswers none; // any dialog would stay unanswered and fail the count below
+        none.message();
+        form->S1->trigger();
+        EXPECT_EQ(none.pending(), 1u);
+    }
     EXPECT_EQ(readFile(path("set.tpl")).size(), 47u + 75u);
     EXPECT_EQ(form->windowTitle(), title);
     EXPECT_TRUE(form->S1->isEnabled());
 
-    // New keeps the file name: Save then replaces that file with the empty set.
+    // New forgets the file: Save then goes the Save As way (group name first, then the dialog)
+    // and the last file keeps its bytes.
+    const auto saved = readFile(path("set.tpl"));
     form->New1->trigger();
     EXPECT_EQ(form->windowTitle(), kCaption);
     EXPECT_TRUE(form->Edit11->Text().isEmpty());
     EXPECT_EQ(form->ComboBox1->count(), 0);
     EXPECT_TRUE(form->S1->isEnabled()); // the box held text, so clearing it enabled Save again
-    form->S1->trigger();
-    EXPECT_EQ(none.pending(), 1u);
-    EXPECT_EQ(readFile(path("set.tpl")).size(), 47u);
+    {
+        ModalAnswers asked;
+        asked.message();
+        form->S1->trigger();
+        EXPECT_EQ(asked.messages, std::vector<QString>{kNoGroupName});
+    }
+    form->Edit11->setText(QStringLiteral("NEW"));
+    {
+        ModalAnswers cancelled;
+        cancelled.file(QString());
+        form->S1->trigger();
+        EXPECT_EQ(cancelled.pending(), 0u);
+    }
+    EXPECT_EQ(readFile(path("set.tpl")), saved);
+    {
+        ModalAnswers elsewhere;
+        elsewhere.file(path("new.tpl"));
+        form->S1->trigger();
+        EXPECT_EQ(elsewhere.pending(), 0u);
+    }
+    EXPECT_EQ(readFile(path("set.tpl")), saved);
+    EXPECT_EQ(readFile(path("new.tpl")).size(), 47u);
+    EXPECT_EQ(form->windowTitle(), kCaption + QStringLiteral(":new.tpl"));
 }
 
 TEST_F(FilesTest, ShortcutsRunTheirCommandsOnlyWhileEnabled)
@@ -212,6 +239,7 @@ TEST_F(FilesTest, RefusedOrUnreadableFilesAreNeverOverwrittenUnasked)
         std::string content; // empty: the file does not exist
         const char* message;  // what the message must contain
         bool captionNamesFile;
+        bool fifo = false;     // a FIFO of that name instead of a file
     };
     std::string damaged(47, '\0');
     damaged.replace(0, 16, "Vellumo V2.0 TPL");
@@ -221,6 +249,7 @@ TEST_F(FilesTest, RefusedOrUnreadableFilesAreNeverOverwrittenUnasked)
         {"shorter than the magic", "Vellumo", "このファイルはTesselラベルファイルではありません", true},
         {"damaged", damaged, "other.tpl", true},
         {"missing", {}, "other.tpl", false},
+        {"a FIFO, refused without waiting for a writer", {}, "other.tpl' はFIFO (名前付きパイプ)で、通常のファイルではないため開けません", false, true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
@@ -228,6 +257,8 @@ TEST_F(FilesTest, RefusedOrUnreadableFilesAreNeverOverwrittenUnasked)
         const QString other = here.filePath(QStringLiteral("other.tpl"));
         if (!row.content.empty())
             writeFile(other, row.content);
+        if (row.fifo)
+            ASSERT_EQ(mkfifo(QFile::encodeName(other).constData(), 0600), 0);
         auto form = newWindow();
         form->Edit11->setText(QStringLiteral("KEEP"));
         ModalAnswers add;
@@ -239,7 +270,10 @@ TEST_F(FilesTest, RefusedOrUnreadableFilesAreNeverOverwrittenUnasked)
         answers.question(QStringLiteral("SaveQuestionDontSave"));
         answers.file(other);
         answers.message();
+        QElapsedTimer opening;
+        opening.start();
         form->Open1->trigger();
+        EXPECT_LT(opening.elapsed(), 1000);
         ASSERT_EQ(answers.messages.size(), 1u);
         EXPECT_TRUE(answers.messages[0].contains(QString::fromUtf8(row.message))) << answers.messages[0].toStdString();
         EXPECT_EQ(form->Datatree->FileName, other);
@@ -254,7 +288,9 @@ TEST_F(FilesTest, RefusedOrUnreadableFilesAreNeverOverwrittenUnasked)
         form->S1->setEnabled(true);
         form->S1->trigger();
         EXPECT_EQ(save.pending(), 0u);
-        EXPECT_EQ(readFile(other), row.content);
+        if (!row.fifo) {
+            EXPECT_EQ(readFile(other), row.content);
+        }
     }
 }
 

@@ -14,6 +14,9 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +24,9 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -189,4 +195,52 @@ TEST(Form1Products, LikeCheckBoxListsTheProductsOfTheWindowsFieldsAndSkippedOnes
     });
     form->AddProducts1->trigger();
     EXPECT_EQ(answers.pending(), 0u);
+}
+
+TEST(Form1Products, AddFileRefusesSpecialFilesAtOnceAndNamesThem)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("pipe.xml"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString loop = dir.filePath(QStringLiteral("loop.xml"));
+    ASSERT_EQ(::symlink("loop.xml", QFile::encodeName(loop).constData()), 0);
+    const QString noLayout = dir.filePath(QStringLiteral("nolayout.xml"));
+    productfiles::write(noLayout, "<Glabels-templates><Template brand=\"B\" part=\"P\" size=\"A4\"><Label-rectangle "
+                                  "width=\"50mm\" height=\"20mm\"><Markup-margin size=\"1mm\"/></Label-rectangle>"
+                                  "</Template></Glabels-templates>");
+    const struct { QString path; const char16_t* says; } rows[] = {
+        {noLayout, u"nolayout.xml」には一覧にできる製品がありません。"},
+        {loop, u"loop.xml」は循環するシンボリックリンクで、通常のファイルではないため読めません。"},
+        {fifo, u"pipe.xml」はFIFO (名前付きパイプ)で、通常のファイルではないため読めません。"},
+    };
+    auto form = newWindow();
+    form->ProductSources = {};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.path.toStdString());
+        QElapsedTimer time;
+        int listed = -1;
+        ModalAnswers answers;
+        answers.then([&](QWidget* w) {
+            auto* d = qobject_cast<ProductDialog*>(w);
+            ASSERT_NE(d, nullptr);
+            QTimer::singleShot(0, d, [&time, d] {
+                time.start();
+                d->AddFileButton->click();
+            });
+        });
+        answers.file(r.path);
+        answers.message();
+        answers.then([&](QWidget* w) {
+            EXPECT_LT(time.elapsed(), 1000);
+            auto* d = qobject_cast<ProductDialog*>(w);
+            ASSERT_NE(d, nullptr);
+            listed = d->ProductList->model()->rowCount();
+            d->reject();
+        });
+        form->AddProducts1->trigger();
+        EXPECT_EQ(answers.pending(), 0u);
+        ASSERT_EQ(answers.messages.size(), 1u);
+        EXPECT_TRUE(answers.messages[0].endsWith(QString::fromUtf16(r.says))) << answers.messages[0].toStdString();
+        EXPECT_EQ(listed, 0);
+    }
 }

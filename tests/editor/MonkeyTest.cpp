@@ -5,6 +5,8 @@
 #include "EditorTestSupport.h"
 
 #include "editor/GroupNameEdit.h"
+#include "editor/ProductDialog.h"
+#include "ProductFiles.h"
 #include "labeldata/Cp932.h"
 #include "numberedit/NumberText.h"
 #include "numberedit/UpdownNumberEdit.h"
@@ -22,7 +24,10 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QItemSelectionModel>
+#include <QPointer>
 #include <QPushButton>
+#include <QTreeView>
 #include <QRegularExpression>
 #include <QTest>
 #include <QToolButton>
@@ -38,6 +43,9 @@
 #include <random>
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/common_interface_defs.h>
@@ -100,6 +108,7 @@ public:
     Monkey(uint64_t seed, const QString& folder) : seed(seed), rng(seed), answers(seed ^ 0x9E3779B97F4A7C15ull), folder(folder)
     {
         form = newWindow();
+        form->ProductSources = {folder + "/products/glabels", folder + "/products/labels.xml"};
         form->show();
         QApplication::setActiveWindow(form.get());
         EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
@@ -243,10 +252,14 @@ private:
             planSave();
             note("Ctrl+S, a dialog answered with " + plannedText);
             QTest::keyClick(focused(), Qt::Key_S, Qt::ControlModifier);
-        } else if (kind < 98) {
+        } else if (kind < 97) {
             planSave();
             note("Save As, then " + plannedText);
             form->SaveAs1->trigger();
+        } else if (kind < 99) {
+            planProducts();
+            note("製品から追加, then " + plannedText);
+            form->AddProducts1->trigger();
         } else {
             // Any other item of the menus, ours or one added later, except the one that ends
             // the program; whatever it opens is dismissed.
@@ -264,11 +277,12 @@ private:
     }
 
     // Answers are decided when the event is made, so that a replay meets the same ones.
-    enum class Kind { File, Input };
+    enum class Kind { File, Input, Products };
     struct Answer {
         Kind kind;
         QString text; // file path or typed name; empty file path: cancel
         bool confirm = true;
+        uint64_t choice = 0; // which products to select
     };
     std::deque<Answer> planned;
     std::string plannedText;
@@ -287,6 +301,41 @@ private:
         Answer a{Kind::File, pick(6) == 0 ? QString() : QDir(folder).filePath(files[pick(int(files.size()))])};
         plannedText = a.text.isEmpty() ? "cancel" : "open " + text(QFileInfo(a.text).fileName());
         planned.push_back(a);
+    }
+
+    // The product dialog: "ファイルを追加..." with a damaged, hostile or special file (or
+    // nothing), then OK with some products selected, or Cancel.
+    void planProducts()
+    {
+        QStringList hostile = QDir(folder + "/hostile").entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+        for (QString& name : hostile)
+            name = folder + "/hostile/" + name;
+        hostile << folder + "/hostile/paper/t.xml" << "/dev/null" << folder + "/missing.xml";
+        Answer a{Kind::Products, pick(4) == 0 ? QString() : hostile[pick(int(hostile.size()))], pick(3) != 0, rng()};
+        plannedText = (a.text.isEmpty() ? std::string("no file") : "add " + text(QFileInfo(a.text).fileName())) + ", "
+                      + (a.confirm ? "OK" : "cancel");
+        planned.push_back(a);
+    }
+
+    // Runs inside the product dialog's own loop, so the file dialog and the messages it opens
+    // are answered as they come.
+    void driveProducts(ProductDialog* dialog, const Answer& a)
+    {
+        driving = dialog;
+        if (!a.text.isEmpty()) {
+            planned.push_front(Answer{Kind::File, a.text});
+            dialog->AddFileButton->click();
+        }
+        QItemSelectionModel* selection = dialog->ProductList->selectionModel();
+        const int rows = dialog->ProductList->model()->rowCount();
+        for (uint64_t c = a.choice; rows > 0 && c % 4 != 0; c /= 4)
+            selection->select(dialog->ProductList->model()->index(int((c >> 2) % uint64_t(rows)), 0),
+                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        driving = nullptr;
+        if (a.confirm)
+            dialog->accept();
+        else
+            dialog->reject();
     }
 
     void planSave()
@@ -323,6 +372,8 @@ private:
                 box->reject();
             return;
         }
+        if (modal == driving)
+            return;
         auto* dialog = qobject_cast<QDialog*>(modal);
         const bool again = modal == lastAnswered;
         lastAnswered = modal;
@@ -337,6 +388,13 @@ private:
                         files->selectFile(a.text);
                         static_cast<QDialog*>(files)->accept();
                     }
+                    return;
+                }
+            } else if (a.kind == Kind::Products) {
+                if (auto* products = qobject_cast<ProductDialog*>(modal)) {
+                    planned.pop_front();
+                    driving = products;
+                    QTimer::singleShot(0, products, [this, products, a] { driveProducts(products, a); });
                     return;
                 }
             } else if (modal->objectName() == QStringLiteral("InputBox")) {
@@ -416,6 +474,7 @@ private:
     std::vector<TSpinEdit*> spins;
     QTimer dismisser;
     QWidget* lastAnswered = nullptr;
+    QPointer<QWidget> driving; // the product dialog while the monkey works in it
     QStringList ownMessages;
 };
 
@@ -454,6 +513,34 @@ void fillFolder(const QString& folder)
     }
     many.FileName = folder + "/many.tpl";
     many.Save();
+
+    // Label databases, and what "ファイルを追加..." may be pointed at: damaged, hostile and
+    // special files.
+    const auto databases = productfiles::writeAll(folder + "/products");
+    const QString hostile = folder + "/hostile";
+    QDir().mkpath(hostile);
+    mkfifo(QFile::encodeName(hostile + "/pipe.xml").constData(), 0600);
+    QDir().mkpath(hostile + "/with-pipe");
+    mkfifo(QFile::encodeName(hostile + "/with-pipe/x.xml").constData(), 0600);
+    (void)::symlink("loop.xml", QFile::encodeName(hostile + "/loop.xml").constData());
+    (void)::symlink("/dev/zero", QFile::encodeName(hostile + "/zero.xml").constData());
+    writeFile(hostile + "/nolayout.xml", "<Glabels-templates><Template brand=\"B\" part=\"P\" size=\"A4\"><Label-rectangle "
+                                          "width=\"50mm\" height=\"20mm\"><Markup-margin size=\"1mm\"/></Label-rectangle>"
+                                          "</Template></Glabels-templates>");
+    writeFile(hostile + "/tworoots.xml", "<manufacturers/><manufacturers/>");
+    writeFile(hostile + "/nul.xml", std::string("<manufacturers><manufacturer name=\"\0\"/></manufacturers>", 55));
+    writeFile(hostile + "/huge.xml", "<Glabels-templates><Template brand=\"B\" part=\"H\" size=\"Other\" width=\"1e308in\" "
+                                      "height=\"1in\"><Label-rectangle width=\"1in\" height=\"1in\"><Layout nx=\"99999\" "
+                                      "ny=\"1\" x0=\"-0\" y0=\"0\" dx=\"1e308in\"/></Label-rectangle></Template></Glabels-templates>");
+    QDir().mkpath(hostile + "/paper");
+    writeFile(hostile + "/paper/t.xml", readFile(databases.glabelsFile));
+    QDir().mkpath(hostile + "/paper/paper-sizes.xml");
+    // Real files cut short at every few bytes: some XML, some not.
+    for (const QString& name : QDir(databases.glabelsFolder).entryList(QDir::Files)) {
+        const std::string whole = readFile(databases.glabelsFolder + "/" + name);
+        for (size_t cut = 7; cut < whole.size(); cut += whole.size() / 3)
+            writeFile(hostile + "/cut" + QString::number(cut) + "-" + name, whole.substr(0, cut));
+    }
 }
 
 } // namespace

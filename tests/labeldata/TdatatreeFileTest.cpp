@@ -1,3 +1,4 @@
+#include "labeldata/FileAccess.h"
 #include "labeldata/FileError.h"
 #include "labeldata/Tdatatree.h"
 
@@ -8,11 +9,16 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
+#include <future>
 #include <thread>
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -76,51 +82,114 @@ TEST(TdatatreeFile, SaveThenLoadGivesTheSameSet)
     EXPECT_EQ(QFile(set.FileName).size(), 122);
 }
 
-TEST(TdatatreeFile, FilesOfUnknownSizeAreReadToTheirEnd)
+TEST(TdatatreeFile, OnlyRegularFilesAreReadAndNothingWaits)
 {
-    // A pipe reports no size and hands its bytes over in pieces.
-    const auto previous = std::signal(SIGPIPE, SIG_IGN); // the reader may stop early
     QTemporaryDir dir;
-    Tdatatree set;
-    for (int i = 0; i < 2000; ++i)
-        set.LabelList.push_back(style("S" + std::to_string(i), i % 9 + 1));
-    const std::string image = set.SaveImage();
-    struct Row { const char* what; std::string bytes; LoadResult result; size_t styles; };
+    const QString fifo = dir.filePath("x.tpl");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString socketPath = dir.filePath("socket.tpl");
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, QFile::encodeName(socketPath).constData(), sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const QString loop = dir.filePath("loop.tpl");
+    ASSERT_EQ(::symlink("loop.tpl", QFile::encodeName(loop).constData()), 0);
+    const QString linkToFifo = dir.filePath("link.tpl");
+    ASSERT_EQ(::symlink("x.tpl", QFile::encodeName(linkToFifo).constData()), 0);
+
+    using labeldata::FileKind;
+    struct Row { const char* what; QString path; FileKind kind; const char* says; };
     const Row rows[] = {
-        {"a whole template", image, LoadResult::Loaded, 2000},
-        {"a template cut short", image.substr(0, image.size() - 40), LoadResult::Damaged, 0},
-        {"not a template", "plain text that goes on and on", LoadResult::NotTemplate, 0},
-        {"fewer bytes than the magic", "Vellumo", LoadResult::NotTemplate, 0},
+        {"a FIFO", fifo, FileKind::Fifo, "FIFO"},
+        {"a link to a FIFO", linkToFifo, FileKind::Fifo, "FIFO"},
+        {"a socket", socketPath, FileKind::Socket, "socket"},
+        {"a folder", dir.path(), FileKind::Folder, "folder"},
+        {"a device", QStringLiteral("/dev/null"), FileKind::CharacterDevice, "device"},
+        {"a loop of links", loop, FileKind::LinkLoop, "loop of symbolic links"},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
-        const QString path = dir.filePath("pipe");
-        QFile::remove(path);
-        ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-        std::thread writer([&] {
-            const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY);
-            for (size_t at = 0; fd >= 0 && at < r.bytes.size(); at += 1000)
-                if (::write(fd, r.bytes.data() + at, std::min<size_t>(1000, r.bytes.size() - at)) < 0)
-                    break;
-            if (fd >= 0)
-                ::close(fd);
+        Tdatatree set;
+        set.FileName = r.path;
+        auto loading = std::async(std::launch::async, [&] {
+            try {
+                set.Load();
+            } catch (const labeldata::FileError& e) {
+                return std::pair{e.notRegular(), std::string(e.what())};
+            }
+            return std::pair{FileKind::Regular, std::string("<no error>")};
         });
-        Tdatatree loaded;
-        loaded.FileName = path;
-        LoadResult result = LoadResult::NotTemplate;
-        EXPECT_NO_THROW(result = loaded.Load());
-        // Lets the writer finish even when the load never opened the pipe.
-        const int release = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
-        writer.join();
-        if (release >= 0)
+        if (loading.wait_for(std::chrono::seconds(1)) != std::future_status::ready) {
+            ADD_FAILURE() << "the load waits";
+            // Hands a waiting open its writer, so the test can end.
+            const int release = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+            loading.wait();
             ::close(release);
-        EXPECT_EQ(result, r.result);
-        ASSERT_EQ(loaded.LabelList.size(), r.styles);
-        if (r.styles) {
-            EXPECT_EQ(std::string_view(loaded.LabelList.back()->Name).substr(0, 6), std::string("S1999\0", 6));
+            continue;
         }
+        const auto [kind, what] = loading.get();
+        EXPECT_EQ(kind, r.kind);
+        EXPECT_NE(what.find(r.path.toStdString()), std::string::npos) << what;
+        EXPECT_NE(what.find(r.says), std::string::npos) << what;
     }
-    std::signal(SIGPIPE, previous);
+    ::close(sock);
+
+    // A regular file whose size the system does not know is read to its end all the same.
+    Tdatatree status;
+    status.FileName = QStringLiteral("/proc/self/status");
+    EXPECT_EQ(status.Load(), LoadResult::NotTemplate);
+}
+
+TEST(TdatatreeFile, SaveWritesSyncsRenamesThenSyncsTheFolderAndAFailedStepKeepsTheOldFile)
+{
+    // Each step is recorded, then made to fail once in turn.
+    static std::vector<std::string> steps;
+    static std::string failing;
+    auto& calls = labeldata::durableWriteCalls();
+    const labeldata::DurableWriteCalls system = calls;
+    static labeldata::DurableWriteCalls real;
+    real = system;
+    auto step = [](const char* name) {
+        if (steps.empty() || steps.back() != name)
+            steps.push_back(name);
+        if (failing == name) {
+            errno = EIO;
+            return false;
+        }
+        return true;
+    };
+    static decltype(step) record = step;
+    calls.write = [](int fd, const void* data, size_t size) -> long { return record("write") ? real.write(fd, data, size) : -1; };
+    calls.syncData = [](int fd) { return record("sync temporary") ? real.syncData(fd) : -1; };
+    calls.rename = [](const char* from, const char* to) { return record("rename") ? real.rename(from, to) : -1; };
+    calls.syncFolder = [](int fd) { return record("sync folder") ? real.syncFolder(fd) : -1; };
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("labels.tpl");
+    const std::vector<std::string> order{"write", "sync temporary", "rename", "sync folder"};
+    struct Row { std::string fails; bool oldKept; };
+    const Row rows[] = {{"", false}, {"write", true}, {"sync temporary", true}, {"rename", true}, {"sync folder", false}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE("failing: " + r.fails);
+        writeFile(path, "old content");
+        steps.clear();
+        failing = r.fails;
+        Tdatatree set;
+        set.FileName = path;
+        set.LabelList.push_back(style("A", 1));
+        const std::string what = message([&] { set.Save(); });
+        const auto stop = std::find(order.begin(), order.end(), r.fails);
+        EXPECT_EQ(steps, std::vector<std::string>(order.begin(), stop == order.end() ? stop : stop + 1));
+        if (r.fails.empty()) {
+            EXPECT_EQ(what, "<no error>");
+        } else {
+            EXPECT_EQ(what, "cannot write '" + path.toStdString() + "': " + std::strerror(EIO));
+        }
+        EXPECT_EQ(contents(path), r.oldKept ? QByteArray("old content") : QByteArray::fromStdString(set.SaveImage()));
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"labels.tpl"}); // no temporary
+    }
+    calls = system;
 }
 
 TEST(TdatatreeFile, UnreadableFilesRaiseAnErrorNamingTheFile)

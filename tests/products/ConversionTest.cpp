@@ -17,7 +17,7 @@ TEST(Conversion, LengthsReadInEveryUnitOfTheFormat)
         {"210mm", 210},       {"8.5in", 215.9},   {"72", 25.4},       {"72pt", 25.4},   {"6pc", 25.4},
         {"2.5cm", 25},        {" 3 mm ", 3},      {"-1mm", -1},       {"1e1mm", 10},    {"", std::nullopt},
         {"mm", std::nullopt}, {"6O mm", std::nullopt}, {"5km", std::nullopt}, {"inf", std::nullopt},
-        {"3,5mm", std::nullopt},
+        {"3,5mm", std::nullopt}, {"1e308in", std::nullopt},
     };
     for (const auto& r : rows) {
         const auto mm = parseLength(QString::fromLatin1(r.text));
@@ -52,6 +52,9 @@ TEST(Conversion, GridBecomesMarginsAndSpacingsOrIsRefusedWithItsReason)
         {"no columns", with([](SheetGeometry& g) { g.columns = 0; }), SkipReason::CountOutOfRange},
         {"1001 rows", with([](SheetGeometry& g) { g.rows = 1001; }), SkipReason::CountOutOfRange},
         {"not a number", with([](SheetGeometry& g) { g.labelWidth = NAN; }), SkipReason::LengthOutOfRange},
+        {"an infinite pitch between columns", with([](SheetGeometry& g) { g.pitchAcross = INFINITY; }), SkipReason::Malformed},
+        {"one column has no pitch, infinite or not", with([](SheetGeometry& g) { g.columns = 1; g.pitchAcross = INFINITY; }), {}, 0, 0, 138, 28.5},
+        {"a label 0.03 mm over its sheet once stored", SheetGeometry{100, 50, 100.03, 50, 0, 0, 0, 0, 1, 1}, SkipReason::GridLeavesSheet},
     };
     for (const auto& r : rows) {
         const Conversion c = convert(r.g);

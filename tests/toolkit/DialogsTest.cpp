@@ -1,10 +1,14 @@
 #include "toolkit/Dialogs.h"
+#include "toolkit/FileIconProvider.h"
 
 #include "ModalCatcher.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTest>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
@@ -15,6 +19,8 @@
 
 #include <functional>
 #include <optional>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -116,4 +122,45 @@ TEST(Dialogs, FileDialogsReturnFullPathsAndStartFromTheLastOne)
         }
     }
     EXPECT_TRUE(questions.Texts.isEmpty());
+}
+
+TEST(Dialogs, FileDialogsChooseIconsByTypeAndStayResponsiveOnProc)
+{
+    // The type never comes from the content: PNG bytes in x.tpl are still a TPL file.
+    QTemporaryDir dir;
+    QFile png(dir.filePath("x.tpl"));
+    ASSERT_TRUE(png.open(QIODevice::WriteOnly));
+    png.write("\x89PNG\r\n\x1a\n");
+    png.close();
+    const QString fifo = dir.filePath("pipe.tpl");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const struct { QString path; const char* type; } types[] = {
+        {dir.path(), "フォルダー"},
+        {png.fileName(), "TPL ファイル"},
+        {fifo, "特殊なファイル"},
+        {QStringLiteral("/proc/kmsg"), "ファイル"},
+    };
+    for (const auto& t : types)
+        EXPECT_EQ(typeIconProvider().type(QFileInfo(t.path)), QString::fromUtf8(t.type)) << t.path.toStdString();
+
+    // /proc/kmsg, read as root, waits for the kernel's next message: a dialog that read it to
+    // choose an icon would hang as it closed.
+    for (const QString& folder : {QStringLiteral("/proc"), dir.path()}) {
+        SCOPED_TRACE(folder.toStdString());
+        TOpenDialog open;
+        open.FileName = folder + QStringLiteral("/none.tpl");
+        const QAbstractFileIconProvider* provider = nullptr;
+        QElapsedTimer closing;
+        answerModal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            ASSERT_TRUE(dialog);
+            provider = dialog->iconProvider();
+            QTest::qWait(500); // lets it list the folder
+            closing.start();
+            dialog->reject();
+        });
+        EXPECT_FALSE(open.Execute());
+        EXPECT_LT(closing.elapsed(), 1000);
+        EXPECT_EQ(provider, &typeIconProvider());
+    }
 }

@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <cmath>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -279,6 +282,36 @@ TEST(Tpltool, FilesThatCannotBeUsedAreReported)
         EXPECT_EQ(run.status, 2);
         EXPECT_TRUE(run.out.isEmpty());
         EXPECT_TRUE(run.err.contains(bad)) << run.err.toStdString();
+    }
+}
+
+TEST(Tpltool, SpecialFilesAreRefusedAtOnceNamingTheFileAndWhatItIs)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("x.tpl");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString out = dir.filePath("out.tpl");
+    struct Row { QStringList args; const char* says; };
+    const Row rows[] = {
+        {{"dump", fifo}, "it is a FIFO (named pipe), not a regular file"},
+        {{"check", fifo}, "it is a FIFO (named pipe), not a regular file"},
+        {{"create", fifo, out}, "it is a FIFO (named pipe), not a regular file"},
+        {{"sheet", fifo, dir.filePath("out.pdf")}, "it is a FIFO (named pipe), not a regular file"},
+        {{"products", fifo}, "it is a FIFO (named pipe), not a regular file"},
+        {{"import", fifo, out}, "it is a FIFO (named pipe), not a regular file"},
+        {{"check", dir.path()}, "it is a folder, not a regular file"},
+        {{"dump", "/dev/null"}, "it is a character device, not a regular file"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.args.join(' ').toStdString());
+        QElapsedTimer time;
+        time.start();
+        const ToolRun run = tpltool(r.args);
+        // A read that waited would never end; the bound leaves room for a busy machine's start.
+        EXPECT_LT(time.elapsed(), 5000);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_TRUE(run.err.contains(r.args[1]) && run.err.contains(r.says)) << run.err.toStdString();
+        EXPECT_FALSE(QFile::exists(out));
     }
 }
 

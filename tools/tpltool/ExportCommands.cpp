@@ -1,11 +1,11 @@
 #include "ExportCommands.h"
 
 #include "labeldata/Cp932.h"
+#include "labeldata/FileAccess.h"
 #include "labeldata/FileError.h"
 #include "labeldata/SheetFit.h"
 #include "labeldata/Tdatatree.h"
 #include "products/GlabelsWriter.h"
-#include "sheet/ExportFile.h"
 #include "sheet/SvgTemplate.h"
 #include "sheet/TestSheet.h"
 #include "CommandLine.h"
@@ -47,7 +47,7 @@ void warnIfLeaving(const QString& path, size_t index, const Tlabelpar& s)
 int write(const QString& out, const QByteArray& bytes)
 {
     try {
-        sheet::writeExportFile(out, bytes);
+        labeldata::writeFileDurably(out, bytes);
     } catch (const labeldata::FileError& e) {
         return reportWriteFailure(out, e);
     }

@@ -44,6 +44,8 @@ bool load(const QStringList& sources, products::Catalogue& catalogue)
     catalogue.addSources(paths);
     for (const products::SourceError& e : catalogue.errors())
         printErr(e.message());
+    for (const products::SourceError& e : catalogue.warnings())
+        printErr("warning: " + e.message());
     return catalogue.errors().empty();
 }
 
@@ -70,9 +72,10 @@ void reportSkipped(const products::Catalogue& catalogue)
             s.reason != SkipReason::UnknownPaper)
             continue;
         printErr(QStringLiteral("%1:%2: %3 %4: %5: %6")
-                     .arg(s.source)
+                     .arg(products::printable(s.source))
                      .arg(s.line)
-                     .arg(s.brand, s.part, QLatin1String(products::reasonText(s.reason)), s.detail)
+                     .arg(products::printable(s.brand), products::printable(s.part),
+                          QLatin1String(products::reasonText(s.reason)), products::printable(s.detail))
                      .toStdString());
     }
 }

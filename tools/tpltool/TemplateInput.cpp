@@ -1,22 +1,20 @@
 #include "TemplateInput.h"
 
 #include "labeldata/Cp932.h"
+#include "labeldata/FileAccess.h"
+#include "labeldata/FileError.h"
 #include "labeldata/TemplateFormat.h"
 #include "labeldata/Tlabelpar.h"
 #include "ToolOutput.h"
 
-#include <QFile>
-
+// Only a regular file: a FIFO or a device is refused at once instead of waited on.
 bool readWhole(const QString& path, QByteArray& bytes)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        printErr("cannot open " + quoted(path) + ": " + file.errorString().toStdString());
-        return false;
-    }
-    bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        printErr("cannot read " + quoted(path) + ": " + file.errorString().toStdString());
+    try {
+        bytes = labeldata::readRegularFile(path);
+    } catch (const labeldata::FileError& e) {
+        const char* verb = e.operation() == labeldata::FileError::Operation::Read ? "cannot read " : "cannot open ";
+        printErr(verb + quoted(path) + ": " + e.reason().toStdString());
         return false;
     }
     return true;

@@ -1,6 +1,7 @@
 #include "ToolOutput.h"
 
 #include "labeldata/FileError.h"
+#include "products/Catalogue.h"
 
 #include <cstdio>
 
@@ -13,7 +14,7 @@ std::string quoted(const QString& path)
 {
     // Appended rather than "'" + path: GCC 12 warns falsely about that form in Release builds.
     std::string text = "'";
-    text += path.toStdString();
+    text += products::printable(path).toStdString();
     text += '\'';
     return text;
 }
