@@ -52,44 +52,44 @@ TCalibrationPanel::TCalibrationPanel(QWidget* parent)
     setObjectName(QStringLiteral("CalibrationPanel"));
     setWindowTitle(QStringLiteral("位置と倍率の補正"));
     using sheet::OffsetLimit;
-    offsetX = numberField(this, "offsetX", -OffsetLimit, OffsetLimit, 0.1L, QStringLiteral("横の位置 (mm)"));
-    offsetY = numberField(this, "offsetY", -OffsetLimit, OffsetLimit, 0.1L, QStringLiteral("縦の位置 (mm)"));
-    scaleX = numberField(this, "scaleX", sheet::ScaleMin, sheet::ScaleMax, 0.1L, QStringLiteral("横の倍率 (%)"));
-    scaleY = numberField(this, "scaleY", sheet::ScaleMin, sheet::ScaleMax, 0.1L, QStringLiteral("縦の倍率 (%)"));
-    printerLabel = new QLabel(this);
-    printerLabel->setObjectName(QStringLiteral("printerLabel"));
-    paperNote = new QLabel(this);
-    paperNote->setObjectName(QStringLiteral("paperNote"));
-    paperNote->setWordWrap(true);
-    paperNote->hide();
-    help = new QLabel(QStringLiteral(
+    EditOffsetX = numberField(this, "EditOffsetX", -OffsetLimit, OffsetLimit, 0.1L, QStringLiteral("横の位置 (mm)"));
+    EditOffsetY = numberField(this, "EditOffsetY", -OffsetLimit, OffsetLimit, 0.1L, QStringLiteral("縦の位置 (mm)"));
+    EditScaleX = numberField(this, "EditScaleX", sheet::ScaleMin, sheet::ScaleMax, 0.1L, QStringLiteral("横の倍率 (%)"));
+    EditScaleY = numberField(this, "EditScaleY", sheet::ScaleMin, sheet::ScaleMax, 0.1L, QStringLiteral("縦の倍率 (%)"));
+    LabelPrinter = new QLabel(this);
+    LabelPrinter->setObjectName(QStringLiteral("LabelPrinter"));
+    LabelPaperNote = new QLabel(this);
+    LabelPaperNote->setObjectName(QStringLiteral("LabelPaperNote"));
+    LabelPaperNote->setWordWrap(true);
+    LabelPaperNote->hide();
+    LabelHelp = new QLabel(QStringLiteral(
         "値は「プリンターの補正...」で求められます: 補正ページを印刷し、用紙の端から十字までの 4 つの長さを"
         "定規で測って入れると、位置と倍率を計算して保存します。\n"
         "補正はプリンターごとに保存され、印刷にだけ使われます (PDF は補正しません)。"), this);
-    help->setObjectName(QStringLiteral("help"));
-    help->setWordWrap(true);
-    calibrateButton = new QPushButton(QStringLiteral("プリンターの補正..."), this);
-    calibrateButton->setObjectName(QStringLiteral("calibrateButton"));
-    calibrateButton->setToolTip(QStringLiteral("補正ページを印刷し、測った長さから補正を求めます"));
-    connect(calibrateButton, &QPushButton::clicked, this, [this] {
+    LabelHelp->setObjectName(QStringLiteral("LabelHelp"));
+    LabelHelp->setWordWrap(true);
+    ButtonCalibrate = new QPushButton(QStringLiteral("プリンターの補正..."), this);
+    ButtonCalibrate->setObjectName(QStringLiteral("ButtonCalibrate"));
+    ButtonCalibrate->setToolTip(QStringLiteral("補正ページを印刷し、測った長さから補正を求めます"));
+    connect(ButtonCalibrate, &QPushButton::clicked, this, [this] {
         runGuarded([this] {
-            TCalibrationDialog dialog({shownPrinter}, this);
+            TCalibrationDialog dialog({FShownPrinter}, this);
             if (dialog.exec() == QDialog::Accepted)
-                showPrinter(shownPrinter);
+                showPrinter(FShownPrinter);
         });
     });
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("横の位置 (mm)"), offsetX);
-    form->addRow(QStringLiteral("縦の位置 (mm)"), offsetY);
-    form->addRow(QStringLiteral("横の倍率 (%)"), scaleX);
-    form->addRow(QStringLiteral("縦の倍率 (%)"), scaleY);
+    form->addRow(QStringLiteral("横の位置 (mm)"), EditOffsetX);
+    form->addRow(QStringLiteral("縦の位置 (mm)"), EditOffsetY);
+    form->addRow(QStringLiteral("横の倍率 (%)"), EditScaleX);
+    form->addRow(QStringLiteral("縦の倍率 (%)"), EditScaleY);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(printerLabel);
+    layout->addWidget(LabelPrinter);
     layout->addLayout(form);
-    layout->addWidget(calibrateButton);
-    layout->addWidget(paperNote);
-    layout->addWidget(help);
+    layout->addWidget(ButtonCalibrate);
+    layout->addWidget(LabelPaperNote);
+    layout->addWidget(LabelHelp);
     layout->addStretch();
     setCalibration({});
 }
@@ -97,34 +97,34 @@ TCalibrationPanel::TCalibrationPanel(QWidget* parent)
 void TCalibrationPanel::setCalibration(const sheet::Calibration& c)
 {
     const sheet::Calibration v = sheet::clamped(c);
-    offsetX->SetValue(v.offsetX);
-    offsetY->SetValue(v.offsetY);
-    scaleX->SetValue(v.scaleX);
-    scaleY->SetValue(v.scaleY);
+    EditOffsetX->SetValue(v.offsetX);
+    EditOffsetY->SetValue(v.offsetY);
+    EditScaleX->SetValue(v.scaleX);
+    EditScaleY->SetValue(v.scaleY);
 }
 
 sheet::Calibration TCalibrationPanel::calibration() const
 {
-    return sheet::clamped({double(offsetX->Value()), double(offsetY->Value()), double(scaleX->Value()),
-                           double(scaleY->Value())});
+    return sheet::clamped({double(EditOffsetX->Value()), double(EditOffsetY->Value()), double(EditScaleX->Value()),
+                           double(EditScaleY->Value())});
 }
 
 void TCalibrationPanel::showPrinter(const QString& printerName)
 {
-    shownPrinter = printerName;
+    FShownPrinter = printerName;
     const bool printer = !printerName.isEmpty();
-    printerLabel->setText(printer ? QStringLiteral("プリンター: %1").arg(printerName)
+    LabelPrinter->setText(printer ? QStringLiteral("プリンター: %1").arg(printerName)
                                   : QStringLiteral("ファイルへの出力には補正を使いません。"));
     setCalibration(printer ? sheet::loadCalibration(printerName) : sheet::Calibration{});
-    for (QWidget* field : {static_cast<QWidget*>(offsetX), static_cast<QWidget*>(offsetY),
-                           static_cast<QWidget*>(scaleX), static_cast<QWidget*>(scaleY), static_cast<QWidget*>(calibrateButton)})
+    for (QWidget* field : {static_cast<QWidget*>(EditOffsetX), static_cast<QWidget*>(EditOffsetY),
+                           static_cast<QWidget*>(EditScaleX), static_cast<QWidget*>(EditScaleY), static_cast<QWidget*>(ButtonCalibrate)})
         field->setEnabled(printer);
 }
 
 void TCalibrationPanel::setPaperNote(const QString& text)
 {
-    paperNote->setText(text);
-    paperNote->setVisible(!text.isEmpty());
+    LabelPaperNote->setText(text);
+    LabelPaperNote->setVisible(!text.isEmpty());
 }
 
 QString paperMismatch(const QPrinter& printer, const Tlabelpar& style)

@@ -18,28 +18,28 @@ class TCalibrationPanel : public QWidget
 public:
     explicit TCalibrationPanel(QWidget* parent = nullptr);
 
-    TUpdownNumberEdit* offsetX = nullptr; // mm, across
-    TUpdownNumberEdit* offsetY = nullptr; // mm, down
-    TUpdownNumberEdit* scaleX = nullptr;  // percent
-    TUpdownNumberEdit* scaleY = nullptr;
-    QLabel* printerLabel = nullptr;
-    QLabel* paperNote = nullptr;
-    QLabel* help = nullptr;
+    TUpdownNumberEdit* EditOffsetX = nullptr; // mm, across
+    TUpdownNumberEdit* EditOffsetY = nullptr; // mm, down
+    TUpdownNumberEdit* EditScaleX = nullptr;  // percent
+    TUpdownNumberEdit* EditScaleY = nullptr;
+    QLabel* LabelPrinter = nullptr;
+    QLabel* LabelPaperNote = nullptr;
+    QLabel* LabelHelp = nullptr;
     // Opens "プリンターの補正" for the printer shown, which then shows what it stored.
-    QPushButton* calibrateButton = nullptr;
+    QPushButton* ButtonCalibrate = nullptr;
 
     void setCalibration(const sheet::Calibration& calibration);
     sheet::Calibration calibration() const;
 
     // Shows the values last saved for this printer.
     void showPrinter(const QString& printerName);
-    const QString& printerName() const { return shownPrinter; }
+    const QString& printerName() const { return FShownPrinter; }
 
     // Empty hides the note.
     void setPaperNote(const QString& text);
 
 private:
-    QString shownPrinter;
+    QString FShownPrinter;
 };
 
 // What to tell the user when the printer's paper is not the sheet; empty when it is.

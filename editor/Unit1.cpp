@@ -369,7 +369,7 @@ void TForm1::FormCreate()
     ResetFields();
     DrawPreview();
     // The reset's clearing of the group-name box is no change of the user's.
-    unsavedSetChanges = false;
+    FUnsavedSetChanges = false;
 }
 
 void TForm1::FormDestroy()

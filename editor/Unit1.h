@@ -186,7 +186,7 @@ public:
     // Every command that changes the set calls this; Open, Save, Save As and New clear it.
     void markSetChanged();
     // The set has changes that no Save or Save As has written.
-    bool hasUnsavedChanges() const { return unsavedSetChanges; }
+    bool hasUnsavedChanges() const { return FUnsavedSetChanges; }
 
     // Asked before a command drops the set: true when it may go on (nothing unsaved, saved now,
     // or the user chose not to save), false when it must stop with nothing changed.
@@ -220,10 +220,10 @@ private:
     QString droppedFile(const QDropEvent* event) const;
 
     // The file last refused or unreadable at Open: Save must not write there unasked.
-    bool fileNameTrusted = false;
-    bool unsavedSetChanges = false;
+    bool FFileNameTrusted = false;
+    bool FUnsavedSetChanges = false;
     // Exit has asked already; the close it starts must not ask again.
-    bool exitAsked = false;
+    bool FExitAsked = false;
     // The group name as Open found it, kept while the box shows what it decodes to.
-    std::string groupNameRead;
+    std::string FGroupNameRead;
 };

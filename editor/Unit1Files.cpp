@@ -39,7 +39,7 @@ void TForm1::fillStyleList()
 
 void TForm1::markSetChanged()
 {
-    unsavedSetChanges = true;
+    FUnsavedSetChanges = true;
 }
 
 bool TForm1::fieldEditsPending() const
@@ -49,7 +49,7 @@ bool TForm1::fieldEditsPending() const
 
 bool TForm1::askToSaveChanges()
 {
-    if (!unsavedSetChanges && !fieldEditsPending())
+    if (!FUnsavedSetChanges && !fieldEditsPending())
         return true;
     switch (askToSave(QStringLiteral("変更内容を保存しますか?"))) {
     case TSaveAnswer::DontSave:
@@ -63,14 +63,14 @@ bool TForm1::askToSaveChanges()
     // when no save happens, so a refused or cancelled save leaves the window as it was.
     Tlabelpar* const style = fieldEditsPending() ? currentStyle() : nullptr;
     const Tlabelpar styleBefore = style ? *style : Tlabelpar();
-    const bool changedBefore = unsavedSetChanges;
+    const bool changedBefore = FUnsavedSetChanges;
     const bool saveEnabledBefore = S1->isEnabled();
     auto undo = [&] {
         if (style) {
             *style = styleBefore;
             Button4->setEnabled(true);
         }
-        unsavedSetChanges = changedBefore;
+        FUnsavedSetChanges = changedBefore;
         S1->setEnabled(saveEnabledBefore);
     };
     if (style)
@@ -82,7 +82,7 @@ bool TForm1::askToSaveChanges()
         throw;
     }
     // Save and Save As clear the mark only when they wrote the set.
-    if (unsavedSetChanges) {
+    if (FUnsavedSetChanges) {
         undo();
         return false;
     }
@@ -96,10 +96,10 @@ void TForm1::FileNew1Execute()
     Datatree->Clear();
     // The new set is not the last file: a Save would write it over that file unseen.
     Datatree->FileName.clear();
-    fileNameTrusted = false;
+    FFileNameTrusted = false;
     S1->setEnabled(false);
     ResetFields();
-    unsavedSetChanges = false;
+    FUnsavedSetChanges = false;
 }
 
 void TForm1::FileOpen1Execute()
@@ -125,19 +125,19 @@ void TForm1::FileOpen1Accept(const QString& fileName)
     Datatree->Clear();
     Datatree->FileName = fileName;
     // Until this load succeeds the name is not one the user chose to write to.
-    fileNameTrusted = false;
+    FFileNameTrusted = false;
     LoadResult result = LoadResult::NotTemplate;
     try {
         withFileMessages([&] { result = Datatree->Load(); });
     } catch (...) {
         // The set is empty now; so is the list, or its entries would name styles that are gone.
         ComboBox1->clear();
-        unsavedSetChanges = false;
+        FUnsavedSetChanges = false;
         throw;
     }
     switch (result) {
     case LoadResult::Loaded:
-        fileNameTrusted = true;
+        FFileNameTrusted = true;
         break;
     case LoadResult::NotTemplate:
         showMessage(QStringLiteral("このファイルはTesselラベルファイルではありません"));
@@ -147,7 +147,7 @@ void TForm1::FileOpen1Accept(const QString& fileName)
         break;
     }
     setCaptionForFile(Datatree->FileName);
-    groupNameRead = Datatree->GroupName;
+    FGroupNameRead = Datatree->GroupName;
     Edit11->setText(cp932::visibleText(Datatree->GroupName));
     fillStyleList();
     if (ComboBox1->count() > 0) {
@@ -155,14 +155,14 @@ void TForm1::FileOpen1Accept(const QString& fileName)
         ComboBox1Select();
     }
     S1->setEnabled(false);
-    unsavedSetChanges = false;
+    FUnsavedSetChanges = false;
 }
 
 void TForm1::FileSave1Execute()
 {
-    if (!Datatree->FileName.isEmpty() && fileNameTrusted) {
+    if (!Datatree->FileName.isEmpty() && FFileNameTrusted) {
         withFileMessages([this] { Datatree->Save(); });
-        unsavedSetChanges = false;
+        FUnsavedSetChanges = false;
     } else {
         FileSaveAs1Execute();
     }
@@ -199,8 +199,8 @@ void TForm1::FileSaveAs1Accept(const QString& fileName)
         Datatree->FileName = previous;
         throw;
     }
-    fileNameTrusted = true;
-    unsavedSetChanges = false;
+    FFileNameTrusted = true;
+    FUnsavedSetChanges = false;
     setCaptionForFile(Datatree->FileName);
     S1->setEnabled(false);
 }
@@ -210,14 +210,14 @@ void TForm1::FileExit1Execute()
     if (!askToSaveChanges())
         return;
     CloseHelp();
-    exitAsked = true;
+    FExitAsked = true;
     close();
-    exitAsked = false;
+    FExitAsked = false;
 }
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
-    bool close = exitAsked;
+    bool close = FExitAsked;
     if (!close)
         runGuarded([&] { close = askToSaveChanges(); });
     event->setAccepted(close);

@@ -154,7 +154,7 @@ void TForm1::Button2Click()
 
 void TForm1::Edit11Change()
 {
-    Datatree->GroupName = labeldata::makeGroupName(Edit11->Text(), groupNameRead);
+    Datatree->GroupName = labeldata::makeGroupName(Edit11->Text(), FGroupNameRead);
     markSetChanged();
     S1->setEnabled(true);
 }

@@ -6,30 +6,30 @@ namespace labeldata {
 
 void ByteString::initHeap(const char* bytes, size_t size)
 {
-    heap_ = new char[size];
-    std::memcpy(heap_, bytes, size);
-    size_ = size;
+    FHeap = new char[size];
+    std::memcpy(FHeap, bytes, size);
+    FSize = size;
 }
 
-ByteString::ByteString(ByteString&& other) noexcept : size_(other.size_)
+ByteString::ByteString(ByteString&& other) noexcept : FSize(other.FSize)
 {
     if (other.onHeap())
-        heap_ = std::exchange(other.heap_, nullptr);
+        FHeap = std::exchange(other.FHeap, nullptr);
     else
-        std::memcpy(inline_, other.inline_, other.size_);
-    other.size_ = 0;
+        std::memcpy(FInline, other.FInline, other.FSize);
+    other.FSize = 0;
 }
 
 ByteString& ByteString::operator=(ByteString&& other) noexcept
 {
     if (this != &other) {
         release();
-        size_ = other.size_;
+        FSize = other.FSize;
         if (other.onHeap())
-            heap_ = std::exchange(other.heap_, nullptr);
+            FHeap = std::exchange(other.FHeap, nullptr);
         else
-            std::memcpy(inline_, other.inline_, other.size_);
-        other.size_ = 0;
+            std::memcpy(FInline, other.FInline, other.FSize);
+        other.FSize = 0;
     }
     return *this;
 }
@@ -44,8 +44,8 @@ ByteString& ByteString::assignSlow(const char* bytes, size_t size)
 void ByteString::release() noexcept
 {
     if (onHeap())
-        delete[] heap_;
-    size_ = 0;
+        delete[] FHeap;
+    FSize = 0;
 }
 
 } // namespace labeldata

@@ -20,15 +20,15 @@ public:
     ByteString(const std::string& bytes) : ByteString(std::string_view(bytes)) {}
     ByteString(const char* text) : ByteString(std::string_view(text)) {}
     ByteString(const char* bytes, size_t size) { init(bytes, size); }
-    ByteString(const ByteString& other) { init(other.data(), other.size_); }
+    ByteString(const ByteString& other) { init(other.data(), other.FSize); }
     ByteString(ByteString&& other) noexcept;
     ~ByteString()
     {
         if (onHeap())
-            delete[] heap_;
+            delete[] FHeap;
     }
 
-    ByteString& operator=(const ByteString& other) { return assign(other.data(), other.size_); }
+    ByteString& operator=(const ByteString& other) { return assign(other.data(), other.FSize); }
     ByteString& operator=(ByteString&& other) noexcept;
     ByteString& operator=(std::string_view bytes) { return assign(bytes.data(), bytes.size()); }
     ByteString& operator=(const std::string& bytes) { return assign(bytes.data(), bytes.size()); }
@@ -40,47 +40,47 @@ public:
         if (size > InlineCapacity || onHeap())
             return assignSlow(bytes, size);
         if (size != 0) { // an empty view may have no bytes at all
-            const auto from = reinterpret_cast<uintptr_t>(bytes), own = reinterpret_cast<uintptr_t>(inline_);
+            const auto from = reinterpret_cast<uintptr_t>(bytes), own = reinterpret_cast<uintptr_t>(FInline);
             if (from >= own + InlineCapacity || from + size <= own)
-                std::memcpy(inline_, bytes, size); // a fixed size becomes a few moves, not a call
+                std::memcpy(FInline, bytes, size); // a fixed size becomes a few moves, not a call
             else
-                std::memmove(inline_, bytes, size);
+                std::memmove(FInline, bytes, size);
         }
-        size_ = size;
+        FSize = size;
         return *this;
     }
 
-    const char* data() const noexcept { return onHeap() ? heap_ : inline_; }
-    char* data() noexcept { return onHeap() ? heap_ : inline_; }
-    size_t size() const noexcept { return size_; }
-    bool empty() const noexcept { return size_ == 0; }
+    const char* data() const noexcept { return onHeap() ? FHeap : FInline; }
+    char* data() noexcept { return onHeap() ? FHeap : FInline; }
+    size_t size() const noexcept { return FSize; }
+    bool empty() const noexcept { return FSize == 0; }
     char operator[](size_t i) const noexcept { return data()[i]; }
     const char* begin() const noexcept { return data(); }
-    const char* end() const noexcept { return data() + size_; }
+    const char* end() const noexcept { return data() + FSize; }
 
-    operator std::string_view() const noexcept { return {data(), size_}; }
-    std::string str() const { return std::string(data(), size_); }
+    operator std::string_view() const noexcept { return {data(), FSize}; }
+    std::string str() const { return std::string(data(), FSize); }
 
     friend bool operator==(const ByteString& a, std::string_view b) noexcept { return std::string_view(a) == b; }
 
 private:
-    bool onHeap() const noexcept { return size_ > InlineCapacity; }
+    bool onHeap() const noexcept { return FSize > InlineCapacity; }
     void init(const char* bytes, size_t size)
     {
         if (size > InlineCapacity)
             return initHeap(bytes, size);
         if (size != 0)
-            std::memcpy(inline_, bytes, size);
-        size_ = size;
+            std::memcpy(FInline, bytes, size);
+        FSize = size;
     }
     void initHeap(const char* bytes, size_t size);
     ByteString& assignSlow(const char* bytes, size_t size);
     void release() noexcept;
 
-    size_t size_ = 0;
+    size_t FSize = 0;
     union {
-        char inline_[InlineCapacity];
-        char* heap_;
+        char FInline[InlineCapacity];
+        char* FHeap;
     };
 };
 

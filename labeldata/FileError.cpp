@@ -17,9 +17,9 @@ std::string describe(FileError::Operation operation, const QString& fileName, co
 
 FileError::FileError(Operation operation, const QString& fileName, const QString& reason)
     : std::runtime_error(describe(operation, fileName, reason))
-    , operation_(operation)
-    , fileName_(fileName)
-    , reason_(reason)
+    , FOperation(operation)
+    , FFileName(fileName)
+    , FReason(reason)
 {
 }
 
@@ -27,9 +27,9 @@ FileError FileError::tooManyStyles(const QString& fileName, size_t count, size_t
 {
     FileError error(Operation::Write, fileName,
                     QStringLiteral("%1 label styles; one file holds at most %2").arg(count).arg(max));
-    error.reason_.clear();
-    error.styleCount_ = count;
-    error.maxStyles_ = max;
+    error.FReason.clear();
+    error.FStyleCount = count;
+    error.FMaxStyles = max;
     return error;
 }
 
@@ -37,7 +37,7 @@ FileError FileError::notRegularFile(const QString& fileName, FileKind kind)
 {
     FileError error(Operation::Open, fileName,
                     QStringLiteral("it is %1, not a regular file").arg(QLatin1String(fileKindText(kind))));
-    error.notRegular_ = kind;
+    error.FNotRegular = kind;
     return error;
 }
 

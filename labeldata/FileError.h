@@ -25,21 +25,21 @@ public:
     // Refused before it was opened: only regular files are read. reason() is English.
     static FileError notRegularFile(const QString& fileName, FileKind kind);
 
-    Operation operation() const { return operation_; }
-    const QString& fileName() const { return fileName_; }
-    const QString& reason() const { return reason_; } // empty for tooManyStyles
-    size_t styleCount() const { return styleCount_; } // 0 unless tooManyStyles
-    size_t maxStyles() const { return maxStyles_; }
+    Operation operation() const { return FOperation; }
+    const QString& fileName() const { return FFileName; }
+    const QString& reason() const { return FReason; } // empty for tooManyStyles
+    size_t styleCount() const { return FStyleCount; } // 0 unless tooManyStyles
+    size_t maxStyles() const { return FMaxStyles; }
     // Regular unless notRegularFile: what the file was instead.
-    FileKind notRegular() const { return notRegular_; }
+    FileKind notRegular() const { return FNotRegular; }
 
 private:
-    Operation operation_;
-    QString fileName_;
-    QString reason_;
-    size_t styleCount_ = 0;
-    size_t maxStyles_ = 0;
-    FileKind notRegular_ = FileKind::Regular;
+    Operation FOperation;
+    QString FFileName;
+    QString FReason;
+    size_t FStyleCount = 0;
+    size_t FMaxStyles = 0;
+    FileKind FNotRegular = FileKind::Regular;
 };
 
 } // namespace labeldata

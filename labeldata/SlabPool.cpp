@@ -33,51 +33,51 @@ void* heapBlock(size_t size)
 
 SlabPool::~SlabPool()
 {
-    while (Slab* s = spare_) {
-        spare_ = s->next;
+    while (Slab* s = FSpare) {
+        FSpare = s->next;
         ::operator delete(s);
     }
 }
 
 bool SlabPool::onOwnerThread()
 {
-    if (owner_ == &detail::threadMark)
+    if (FOwner == &detail::threadMark)
         return true;
-    if (owner_)
+    if (FOwner)
         return false;
-    owner_ = &detail::threadMark;
+    FOwner = &detail::threadMark;
     return true;
 }
 
 SlabPool::Slab* SlabPool::newSlab()
 {
-    if (Slab* s = spare_) {
-        spare_ = s->next;
+    if (Slab* s = FSpare) {
+        FSpare = s->next;
         s->next = nullptr;
         return s;
     }
-    const size_t slotBytes = (HeaderBytes + blockSize_ + 7) / 8 * 8;
+    const size_t slotBytes = (HeaderBytes + FBlockSize + 7) / 8 * 8;
     const size_t capacity = (SlabBytes - sizeof(Slab)) / slotBytes;
     auto* s = static_cast<Slab*>(::operator new(sizeof(Slab) + capacity * slotBytes));
     *s = Slab{nullptr, nullptr, nullptr, 0, 0, slotBytes, capacity};
-    ++slabs_;
+    ++FSlabs;
     return s;
 }
 
 void SlabPool::slabFilled(Slab* s) noexcept
 {
-    room_ = s->next;
-    if (room_)
-        room_->prev = nullptr;
+    FRoom = s->next;
+    if (FRoom)
+        FRoom->prev = nullptr;
     s->next = nullptr;
 }
 
 void* SlabPool::allocateSlow(size_t size)
 {
-    if (size != blockSize_ || size < sizeof(Slot*) || !onOwnerThread())
+    if (size != FBlockSize || size < sizeof(Slot*) || !onOwnerThread())
         return heapBlock(size);
-    if (!room_)
-        room_ = newSlab();
+    if (!FRoom)
+        FRoom = newSlab();
     return allocate(size); // now takes the common path
 }
 
@@ -91,14 +91,14 @@ void SlabPool::deallocateSlow(void* block) noexcept
     }
     if (reinterpret_cast<uintptr_t>(s) & FreeTag)
         fail("labeldata: a pooled block was freed twice\n");
-    if (owner_ != &detail::threadMark)
+    if (FOwner != &detail::threadMark)
         fail("labeldata: a pooled block was freed on a thread that does not own the pool\n");
     if (s->used == s->capacity) {
         s->prev = nullptr;
-        s->next = room_;
-        if (room_)
-            room_->prev = s;
-        room_ = s;
+        s->next = FRoom;
+        if (FRoom)
+            FRoom->prev = s;
+        FRoom = s;
     }
     slot->slab = tagged(s);
     slot->next = s->free;
@@ -112,13 +112,13 @@ void SlabPool::releaseSlab(Slab* s) noexcept
     if (s->prev)
         s->prev->next = s->next;
     else
-        room_ = s->next;
+        FRoom = s->next;
     if (s->next)
         s->next->prev = s->prev;
     // Kept for the next file, as the heap keeps small freed blocks: handing the slabs back let
     // the heap return them to the system, and the next load paid a page fault for every page.
-    *s = Slab{nullptr, spare_, nullptr, 0, 0, s->slotBytes, s->capacity};
-    spare_ = s;
+    *s = Slab{nullptr, FSpare, nullptr, 0, 0, s->slotBytes, s->capacity};
+    FSpare = s;
 }
 
 } // namespace labeldata

@@ -14,7 +14,7 @@ namespace labeldata {
 // another thread aborts the program rather than corrupt the pool.
 class SlabPool {
 public:
-    explicit constexpr SlabPool(size_t blockSize) : blockSize_(blockSize) {}
+    explicit constexpr SlabPool(size_t blockSize) : FBlockSize(blockSize) {}
     SlabPool(const SlabPool&) = delete;
     SlabPool& operator=(const SlabPool&) = delete;
     // Frees the empty slabs; a slab with a block still out stays, so that block stays valid.
@@ -26,7 +26,7 @@ public:
     inline void deallocate(void* block) noexcept;
 
     // Slabs the pool holds, the empty ones included.
-    size_t slabCount() const { return slabs_; }
+    size_t slabCount() const { return FSlabs; }
 
     struct Slab;
     struct Slot;
@@ -40,11 +40,11 @@ private:
     void releaseSlab(Slab* slab) noexcept;
     bool onOwnerThread();
 
-    size_t blockSize_;
-    const void* owner_ = nullptr;
-    Slab* room_ = nullptr;  // slabs with a free slot, most recently freed into first
-    Slab* spare_ = nullptr; // emptied slabs, linked through next
-    size_t slabs_ = 0;
+    size_t FBlockSize;
+    const void* FOwner = nullptr;
+    Slab* FRoom = nullptr;  // slabs with a free slot, most recently freed into first
+    Slab* FSpare = nullptr; // emptied slabs, linked through next
+    size_t FSlabs = 0;
 };
 
 namespace detail {
@@ -75,8 +75,8 @@ struct SlabPool::Slab {
 // calls for each were a fifth of the time it takes to load.
 inline void* SlabPool::allocate(size_t size)
 {
-    Slab* const s = room_;
-    if (!s || size != blockSize_ || size < sizeof(Slot*) || owner_ != &detail::threadMark)
+    Slab* const s = FRoom;
+    if (!s || size != FBlockSize || size < sizeof(Slot*) || FOwner != &detail::threadMark)
         return allocateSlow(size);
     Slot* slot = s->free;
     if (slot)
@@ -97,7 +97,7 @@ inline void SlabPool::deallocate(void* block) noexcept
     Slab* const s = slot->slab;
     // Anything unusual (a heap block, a double free, another thread, a slab to move between
     // lists) takes the slow path, which also does the checks.
-    if (!s || (reinterpret_cast<uintptr_t>(s) & FreeTag) || owner_ != &detail::threadMark || s->used == s->capacity
+    if (!s || (reinterpret_cast<uintptr_t>(s) & FreeTag) || FOwner != &detail::threadMark || s->used == s->capacity
         || s->used == 1)
         return deallocateSlow(block);
     slot->slab = reinterpret_cast<Slab*>(reinterpret_cast<uintptr_t>(s) | FreeTag);

@@ -94,7 +94,7 @@ TEST_F(CalibrationCommands, TypedDistancesShowTheCorrectionThatOkStoresForThePri
             dialog->Buttons->button(QDialogButtonBox::Ok)->click();
         }
     });
-    panel.calibrateButton->click();
+    panel.ButtonCalibrate->click();
     EXPECT_EQ(opened, Printer);
     EXPECT_EQ(sheet::loadCalibration(Printer), sheet::Calibration{});
     EXPECT_EQ(panel.calibration(), sheet::Calibration{});

@@ -236,7 +236,7 @@ TEST_F(TestSheetCommands, ThePrintDialogCarriesTheCalibrationWithoutAnyPrinter)
     answers.then([&](QWidget* w) {
         auto* panel = w->findChild<TCalibrationPanel*>();
         sectionTitle = panel ? panel->windowTitle() : QString();
-        fieldsEnabled = panel && panel->offsetX->isEnabled();
+        fieldsEnabled = panel && panel->EditOffsetX->isEnabled();
         w->close();
     });
     form->FileTestPrint1->trigger();
@@ -261,9 +261,9 @@ TEST_F(TestSheetCommands, ThePrintDialogCarriesTheCalibrationWithoutAnyPrinter)
     TCalibrationPanel panel;
     panel.showPrinter(QStringLiteral("Label Printer"));
     EXPECT_EQ(panel.calibration(), (sheet::Calibration{1.5, -0.7, 101, 99}));
-    EXPECT_TRUE(panel.offsetX->isEnabled());
-    panel.offsetY->SetValue(-30);
-    panel.scaleX->SetValue(120);
+    EXPECT_TRUE(panel.EditOffsetX->isEnabled());
+    panel.EditOffsetY->SetValue(-30);
+    panel.EditScaleX->SetValue(120);
     EXPECT_EQ(panel.calibration(), (sheet::Calibration{1.5, -20, 105, 99}));
     panel.showPrinter(QStringLiteral("Other"));
     EXPECT_EQ(panel.calibration(), sheet::Calibration{});
