@@ -5,7 +5,7 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 # Debian packages the project needs to build, test, run and fuzz.
 TESSEL_PACKAGES=(
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ pkg-config ccache
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
@@ -54,10 +54,16 @@ ensure_packages() {
   fi
 }
 
+# Compiles go through ccache: a second clone or build tree of the same sources (CI's fresh clone, a
+# worktree) takes the objects already made instead of compiling them again.
+export CCACHE_BASEDIR="$ROOT" CCACHE_NOHASHDIR=true
+
 # configure_build DIR [cmake args...]: configures once, then only rebuilds what changed.
 configure_build() {
   local dir="$1"; shift
+  local launcher=()
+  command -v ccache >/dev/null 2>&1 && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
   if [ ! -f "$dir/build.ninja" ]; then
-    cmake -S "$ROOT" -B "$dir" -G Ninja "$@"
+    cmake -S "$ROOT" -B "$dir" -G Ninja "${launcher[@]}" "$@"
   fi
 }
