@@ -1,6 +1,7 @@
 #include "labeldata/Tdatatree.h"
 
 #include "PdfProbe.h"
+#include "ToolRun.h"
 
 #include <gtest/gtest.h>
 
@@ -15,21 +16,6 @@
 #include <cmath>
 
 namespace {
-
-struct ToolRun {
-    int status;
-    QString out;
-    QString err;
-};
-
-ToolRun tpltool(const QStringList& args)
-{
-    QProcess p;
-    p.start(TPLTOOL_PATH, args);
-    p.waitForFinished(60000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
 
 constexpr int PxPerMm = 100; // 2540 dpi
 

@@ -1,4 +1,5 @@
 #include "ProductFiles.h"
+#include "ToolRun.h"
 
 #include <gtest/gtest.h>
 
@@ -13,21 +14,6 @@
 
 namespace {
 
-struct ProductRun {
-    int status;
-    QString out;
-    QString err;
-};
-
-ProductRun tool(const QStringList& args)
-{
-    QProcess p;
-    p.start(TPLTOOL_PATH, args);
-    p.waitForFinished(120000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
-
 QByteArray bytesOf(const QString& path)
 {
     QFile f(path);
@@ -40,7 +26,7 @@ TEST(TpltoolProducts, ListsOneLineOrOneObjectPerProductAndSaysWhatWasSkipped)
 {
     QTemporaryDir dir;
     const auto files = productfiles::writeAll(dir.path());
-    const ProductRun r = tool({QStringLiteral("products"), files.glabelsFolder, files.libreOfficeFile});
+    const ToolRun r = tpltool({QStringLiteral("products"), files.glabelsFolder, files.libreOfficeFile});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 6) << r.out.toStdString();
@@ -54,7 +40,7 @@ TEST(TpltoolProducts, ListsOneLineOrOneObjectPerProductAndSaysWhatWasSkipped)
                                                                   "'width' of Label-rectangle on line 39: '6O mm'")))
         << r.err.toStdString();
 
-    const ProductRun json = tool({QStringLiteral("products"), QStringLiteral("--json"), files.libreOfficeFile});
+    const ToolRun json = tpltool({QStringLiteral("products"), QStringLiteral("--json"), files.libreOfficeFile});
     EXPECT_EQ(json.status, 0);
     const QJsonArray list = QJsonDocument::fromJson(json.out.toUtf8()).array();
     ASSERT_EQ(list.size(), 2);
@@ -70,11 +56,11 @@ TEST(TpltoolProducts, ImportWritesTheMatchingProductsOrNothing)
     QTemporaryDir dir;
     const auto files = productfiles::writeAll(dir.path());
     const QString out = dir.filePath(QStringLiteral("out.tpl"));
-    const ProductRun r = tool({QStringLiteral("import"), QStringLiteral("--match"), QStringLiteral("ﾋｻｺﾞ"), QStringLiteral("--match"),
+    const ToolRun r = tpltool({QStringLiteral("import"), QStringLiteral("--match"), QStringLiteral("ﾋｻｺﾞ"), QStringLiteral("--match"),
                         QStringLiteral("testmaker inch"), QStringLiteral("--group"), QStringLiteral("製品"),
                         files.glabelsFolder, files.libreOfficeFile, out});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
-    const ProductRun dump = tool({QStringLiteral("dump"), out});
+    const ToolRun dump = tpltool({QStringLiteral("dump"), out});
     const QJsonObject set = QJsonDocument::fromJson(dump.out.toUtf8()).object();
     EXPECT_EQ(set[QStringLiteral("group_name")][QStringLiteral("text")].toString(), QStringLiteral("製品"));
     const QJsonArray styles = set[QStringLiteral("styles")].toArray();
@@ -103,7 +89,7 @@ TEST(TpltoolProducts, ImportWritesTheMatchingProductsOrNothing)
     };
     for (const auto& f : refusals) {
         const QByteArray before = bytesOf(f.target);
-        const ProductRun run = tool(QStringList{QStringLiteral("import")} << f.args << f.target);
+        const ToolRun run = tpltool(QStringList{QStringLiteral("import")} << f.args << f.target);
         EXPECT_EQ(run.status, f.status) << f.what << ": " << run.err.toStdString();
         EXPECT_TRUE(run.err.contains(f.errHas)) << f.what << ": " << run.err.toStdString();
         EXPECT_TRUE(run.err.contains(QStringLiteral("nothing written"))) << f.what;
@@ -119,16 +105,16 @@ TEST(TpltoolProducts, InstalledGlabelsTemplatesRoundTripAndFit)
     const QString tpl = dir.filePath(QStringLiteral("glabels.tpl"));
     const QString json = dir.filePath(QStringLiteral("glabels.json"));
     const QString again = dir.filePath(QStringLiteral("again.tpl"));
-    const ProductRun listed = tool({QStringLiteral("products"), installed});
+    const ToolRun listed = tpltool({QStringLiteral("products"), installed});
     const qsizetype products = listed.out.count(QLatin1Char('\n'));
-    ASSERT_EQ(tool({QStringLiteral("import"), installed, tpl}).status, 0);
-    const ProductRun dump = tool({QStringLiteral("dump"), tpl});
+    ASSERT_EQ(tpltool({QStringLiteral("import"), installed, tpl}).status, 0);
+    const ToolRun dump = tpltool({QStringLiteral("dump"), tpl});
     ASSERT_EQ(dump.status, 0);
     productfiles::write(json, dump.out.toUtf8().constData());
-    ASSERT_EQ(tool({QStringLiteral("create"), json, again}).status, 0);
+    ASSERT_EQ(tpltool({QStringLiteral("create"), json, again}).status, 0);
     EXPECT_EQ(bytesOf(again), bytesOf(tpl));
     // Every converted sheet passes the fit rule once stored.
-    const ProductRun check = tool({QStringLiteral("check"), tpl});
+    const ToolRun check = tpltool({QStringLiteral("check"), tpl});
     EXPECT_EQ(check.status, 0) << check.out.toStdString();
     EXPECT_EQ(check.out.trimmed(), QStringLiteral("%1: ok, %2 styles").arg(tpl).arg(products));
 }
@@ -136,7 +122,7 @@ TEST(TpltoolProducts, InstalledGlabelsTemplatesRoundTripAndFit)
 TEST(TpltoolProducts, LikeFindsTheMeasuredProductFirstAndRefusesAsTheOtherCommands)
 {
     QTemporaryDir dir;
-    const ProductRun all = tool({QStringLiteral("products"), QStringLiteral("--json")});
+    const ToolRun all = tpltool({QStringLiteral("products"), QStringLiteral("--json")});
     const QJsonArray products = QJsonDocument::fromJson(all.out.toUtf8()).array();
     ASSERT_GT(products.size(), 1000) << "install glabels-data (scripts/test does)";
     // Products with no other product within twice the tolerance, a few from across the list.
@@ -185,9 +171,9 @@ TEST(TpltoolProducts, LikeFindsTheMeasuredProductFirstAndRefusesAsTheOtherComman
                                                         {QStringLiteral("styles"), styles}})
                                   .toJson()
                                   .constData());
-    ASSERT_EQ(tool({QStringLiteral("create"), json, tpl}).status, 0);
+    ASSERT_EQ(tpltool({QStringLiteral("create"), json, tpl}).status, 0);
     for (size_t k = 0; k < wanted.size(); ++k) {
-        const ProductRun r = tool({QStringLiteral("products"), QStringLiteral("--like"), tpl, QStringLiteral("--style"), QString::number(k + 1)});
+        const ToolRun r = tpltool({QStringLiteral("products"), QStringLiteral("--like"), tpl, QStringLiteral("--style"), QString::number(k + 1)});
         EXPECT_EQ(r.status, 0) << r.err.toStdString();
         const QStringList first = r.out.section(QLatin1Char('\n'), 0, 0).split(QLatin1Char('\t'));
         EXPECT_EQ(first.value(0) + QLatin1Char(' ') + first.value(1),
@@ -208,7 +194,7 @@ TEST(TpltoolProducts, LikeFindsTheMeasuredProductFirstAndRefusesAsTheOtherComman
         {"unreadable source", {"--like", tpl, "--style", "1", missing}, 2, "does not exist"},
     };
     for (const auto& o : others) {
-        const ProductRun r = tool(QStringList{QStringLiteral("products")} << o.args);
+        const ToolRun r = tpltool(QStringList{QStringLiteral("products")} << o.args);
         EXPECT_EQ(r.status, o.status) << o.what << ": " << r.err.toStdString();
         EXPECT_TRUE(r.out.isEmpty()) << o.what << ": " << r.out.toStdString();
         EXPECT_TRUE(r.err.contains(o.errHas)) << o.what << ": " << r.err.toStdString();

@@ -1,4 +1,5 @@
 #include "labeldata/Tdatatree.h"
+#include "ToolRun.h"
 
 #include <gtest/gtest.h>
 
@@ -13,21 +14,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-struct ToolRun {
-    int status;
-    QString out;
-    QString err;
-};
-
-ToolRun tpltool(const QStringList& args)
-{
-    QProcess p;
-    p.start(TPLTOOL_PATH, args);
-    p.waitForFinished(60000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
 
 void writeFile(const QString& path, const QByteArray& bytes)
 {
