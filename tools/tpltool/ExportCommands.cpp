@@ -39,9 +39,7 @@ void warnIfLeaving(const QString& path, size_t index, const Tlabelpar& s)
 {
     const labeldata::SheetFit fit = labeldata::sheetFit(s);
     if (!fit.fits())
-        printErr(styleLabel(path, index, s) + ": warning: labels leave the sheet by "
-                 + QString::number(fit.overflowAcross, 'f', 2).toStdString() + " mm across and "
-                 + QString::number(fit.overflowDown, 'f', 2).toStdString() + " mm down");
+        printErr(styleLabel(path, index, s) + ": " + leavesSheetText(fit));
 }
 
 int write(const QString& out, const QByteArray& bytes)
@@ -123,18 +121,10 @@ int svgCommand(const QStringList& arguments)
         return Failure;
     const size_t index = chosen.front();
     const Tlabelpar& style = *set.LabelList[index];
-    switch (sheet::problemOf(style)) {
-    case sheet::SheetProblem::NoSheet:
-        printErr(styleLabel(path, index, style) + ": the sheet's width and height must both be above 0; nothing written");
+    const sheet::SheetProblem problem = sheet::problemOf(style);
+    if (problem != sheet::SheetProblem::None) {
+        printErr(styleLabel(path, index, style) + ": " + sheetProblemText(problem) + "; nothing written");
         return Problems;
-    case sheet::SheetProblem::NoLabels:
-        printErr(styleLabel(path, index, style) + ": rows and columns must both be at least 1; nothing written");
-        return Problems;
-    case sheet::SheetProblem::TooManyLabels:
-        printErr(styleLabel(path, index, style) + ": more than " + std::to_string(sheet::MaxLabels) + " labels; nothing written");
-        return Problems;
-    case sheet::SheetProblem::None:
-        break;
     }
     warnIfLeaving(path, index, style);
     const QString group = cp932::visibleText(set.GroupName).trimmed();

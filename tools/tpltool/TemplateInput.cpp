@@ -3,6 +3,7 @@
 #include "labeldata/Cp932.h"
 #include "labeldata/FileAccess.h"
 #include "labeldata/FileError.h"
+#include "labeldata/SheetFit.h"
 #include "labeldata/TemplateFormat.h"
 #include "labeldata/Tlabelpar.h"
 #include "ToolOutput.h"
@@ -75,4 +76,25 @@ std::optional<std::vector<size_t>> chosenStyles(const Tdatatree& set, const QStr
         for (size_t i = 0; i < set.LabelList.size(); ++i)
             chosen.push_back(i);
     return chosen;
+}
+
+std::string sheetProblemText(sheet::SheetProblem problem)
+{
+    switch (problem) {
+    case sheet::SheetProblem::NoSheet:
+        return "the sheet's width and height must both be above 0";
+    case sheet::SheetProblem::NoLabels:
+        return "rows and columns must both be at least 1";
+    case sheet::SheetProblem::TooManyLabels:
+        return "more than " + std::to_string(sheet::MaxLabels) + " labels";
+    case sheet::SheetProblem::None:
+        break;
+    }
+    return {};
+}
+
+std::string leavesSheetText(const labeldata::SheetFit& fit)
+{
+    return "warning: labels leave the sheet by " + QString::number(fit.overflowAcross, 'f', 2).toStdString()
+        + " mm across and " + QString::number(fit.overflowDown, 'f', 2).toStdString() + " mm down";
 }

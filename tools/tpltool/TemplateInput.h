@@ -1,6 +1,7 @@
 #pragma once
 
 #include "labeldata/Tdatatree.h"
+#include "sheet/TestSheet.h"
 
 #include <QByteArray>
 #include <QString>
@@ -11,6 +12,10 @@
 #include <vector>
 
 class Tlabelpar;
+
+namespace labeldata {
+struct SheetFit;
+}
 
 // How the commands read their input files; each says what went wrong on standard error.
 
@@ -30,3 +35,9 @@ std::optional<size_t> findStyle(const Tdatatree& set, const QString& which);
 // The styles that --style options name, every style when none does; nullopt after saying which
 // one path has not.
 std::optional<std::vector<size_t>> chosenStyles(const Tdatatree& set, const QString& path, const QStringList& wanted);
+
+// Why a style cannot be drawn as a sheet, as "the sheet's width and height must both be above 0";
+// empty for SheetProblem::None.
+std::string sheetProblemText(sheet::SheetProblem problem);
+// "warning: labels leave the sheet by A mm across and D mm down".
+std::string leavesSheetText(const labeldata::SheetFit& fit);

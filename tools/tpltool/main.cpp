@@ -98,27 +98,15 @@ int makeSheet(const QString& path, const QString& outPath, const QStringList& wa
     for (size_t i : chosen) {
         const Tlabelpar& style = *set.LabelList[i];
         const std::string label = quoted(path) + " " + styleLabel(i, style);
-        switch (sheet::problemOf(style)) {
-        case sheet::SheetProblem::NoSheet:
-            printErr(label + ": the sheet's width and height must both be above 0");
+        const sheet::SheetProblem problem = sheet::problemOf(style);
+        if (problem != sheet::SheetProblem::None) {
+            printErr(label + ": " + sheetProblemText(problem));
             refused = true;
             continue;
-        case sheet::SheetProblem::NoLabels:
-            printErr(label + ": rows and columns must both be at least 1");
-            refused = true;
-            continue;
-        case sheet::SheetProblem::TooManyLabels:
-            printErr(label + ": more than " + std::to_string(sheet::MaxLabels) + " labels");
-            refused = true;
-            continue;
-        case sheet::SheetProblem::None:
-            break;
         }
         const labeldata::SheetFit fit = labeldata::sheetFit(style);
         if (!fit.fits())
-            printErr(label + ": warning: labels leave the sheet by " + QString::number(fit.overflowAcross, 'f', 2).toStdString()
-                     + " mm across and " + QString::number(fit.overflowDown, 'f', 2).toStdString()
-                     + " mm down; they are drawn cut at the page edge");
+            printErr(label + ": " + leavesSheetText(fit) + "; they are drawn cut at the page edge");
         pages.push_back({style, {group, cp932::visibleText(style.Name)}});
     }
     if (refused) {
