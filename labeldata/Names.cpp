@@ -25,4 +25,13 @@ std::string makeGroupName(const QString& text, std::string_view readBytes)
     return std::string(visible) + '\0';
 }
 
+QString uniqueName(const QString& name, QSet<QString>& taken)
+{
+    QString unique = name;
+    for (int n = 2; taken.contains(unique); ++n)
+        unique = QStringLiteral("%1 (%2)").arg(name).arg(n);
+    taken.insert(unique);
+    return unique;
+}
+
 } // namespace labeldata

@@ -2,6 +2,7 @@
 
 #include "labeldata/TemplateFormat.h"
 
+#include <QSet>
 #include <QString>
 
 #include <string>
@@ -25,5 +26,9 @@ std::string makeGroupName(const QString& text);
 // to, its bytes are kept: the user has not touched them, and bytes that are no character, or that
 // two codes share, would not encode back the same.
 std::string makeGroupName(const QString& text, std::string_view readBytes);
+
+// The name itself while no earlier one took it, else "NAME (2)", "NAME (3)"...; the result is
+// added to taken. Exports and imports give every style of one set its own name this way.
+QString uniqueName(const QString& name, QSet<QString>& taken);
 
 } // namespace labeldata

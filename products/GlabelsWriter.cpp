@@ -2,6 +2,8 @@
 #include "products/GlabelsWriter.h"
 
 #include "labeldata/Cp932.h"
+#include "labeldata/Names.h"
+#include "products/XmlText.h"
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -41,21 +43,6 @@ QString plain(double v)
     return QString::number(v, 'f', 2).remove(QRegularExpression(QStringLiteral("\\.?0+$")));
 }
 
-// XML 1.0 holds no control characters but tab, line feed and carriage return, and an attribute
-// turns those into spaces; each becomes U+FFFD so the user sees where one was.
-bool replaceControls(QString& text)
-{
-    bool replaced = false;
-    for (QChar& c : text) {
-        const char16_t u = c.unicode();
-        if (u < 0x20 || u == 0xFFFE || u == 0xFFFF) {
-            c = QChar(0xFFFD);
-            replaced = true;
-        }
-    }
-    return replaced;
-}
-
 } // namespace
 
 const GlabelsPaper* glabelsPaperFor(double width, double height)
@@ -70,7 +57,7 @@ GlabelsTemplates glabelsTemplates(const QString& brand, const std::vector<const 
 {
     GlabelsTemplates result;
     result.brand = brand;
-    result.brandReplaced = replaceControls(result.brand);
+    result.brandReplaced = replaceXmlControls(result.brand);
     for (size_t i = 0; i < styles.size(); ++i) {
         const Tlabelpar& s = *styles[i];
         if (!(s.SheetWidth > 0 && s.SheetHeight > 0))
@@ -84,15 +71,11 @@ GlabelsTemplates glabelsTemplates(const QString& brand, const std::vector<const 
     QSet<QString> taken;
     for (size_t i = 0; i < styles.size(); ++i) {
         QString part = cp932::visibleText(styles[i]->Name).trimmed();
-        if (replaceControls(part))
+        if (replaceXmlControls(part))
             result.namesReplaced.push_back(i);
         if (part.isEmpty())
             part = QString::number(i + 1);
-        QString unique = part;
-        for (int n = 2; taken.contains(unique); ++n)
-            unique = QStringLiteral("%1 (%2)").arg(part).arg(n);
-        taken.insert(unique);
-        result.parts.push_back(unique);
+        result.parts.push_back(labeldata::uniqueName(part, taken));
     }
 
     QXmlStreamWriter xml(&result.xml);
