@@ -2,6 +2,8 @@
 
 #include "labeldata/Cp932.h"
 
+#include <algorithm>
+
 namespace labeldata {
 
 std::string makeStyleName(const QString& text)
@@ -25,12 +27,18 @@ std::string makeGroupName(const QString& text, std::string_view readBytes)
     return std::string(visible) + '\0';
 }
 
-QString uniqueName(const QString& name, QSet<QString>& taken)
+QString uniqueName(const QString& name, TakenNames& taken)
 {
     QString unique = name;
-    for (int n = 2; taken.contains(unique); ++n)
-        unique = QStringLiteral("%1 (%2)").arg(name).arg(n);
-    taken.insert(unique);
+    if (taken.names.contains(unique)) {
+        // Numbers below it were taken when tried, and a name once taken stays so.
+        int& n = taken.next[name];
+        n = std::max(n, 2);
+        do
+            unique = QStringLiteral("%1 (%2)").arg(name).arg(n++);
+        while (taken.names.contains(unique));
+    }
+    taken.names.insert(unique);
     return unique;
 }
 

@@ -4,8 +4,6 @@
 #include "labeldata/Names.h"
 #include "products/XmlText.h"
 
-#include <QSet>
-
 namespace products {
 
 ExportNames exportNames(const QString& brand, const std::vector<const Tlabelpar*>& styles)
@@ -23,8 +21,8 @@ ExportNames exportNames(const QString& brand, const std::vector<const Tlabelpar*
 
     result.brand = brand;
     result.brandReplaced = replaceXmlControls(result.brand);
-    QSet<QString> taken;
-    taken.reserve(qsizetype(styles.size()));
+    labeldata::TakenNames taken;
+    taken.names.reserve(qsizetype(styles.size()));
     result.names.reserve(styles.size());
     for (size_t i = 0; i < styles.size(); ++i) {
         QString name = cp932::visibleText(styles[i]->Name).trimmed();

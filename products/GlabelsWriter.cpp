@@ -36,7 +36,9 @@ QString mm(double v)
 
 QString plain(double v)
 {
-    return QString::number(v, 'f', 2).remove(QRegularExpression(QStringLiteral("\\.?0+$")));
+    // Made once: three a style, 65535 styles a file.
+    static const QRegularExpression trailingZeros(QStringLiteral("\\.?0+$"));
+    return QString::number(v, 'f', 2).remove(trailingZeros);
 }
 
 } // namespace
