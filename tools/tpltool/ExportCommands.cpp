@@ -94,7 +94,8 @@ int readExportInput(const CommandWords& args, const std::optional<QString>& bran
     for (size_t i : in.chosen)
         in.styles.push_back(in.set.LabelList[i].get());
     in.brand = brand ? *brand : cp932::visibleText(in.set.GroupName).trimmed();
-    in.brandWord = brand ? "the brand" : "the group name";
+    if (brand)
+        in.brandWord = "the brand";
     if (in.brand.isEmpty())
         in.brand = QStringLiteral("tessel");
     return Ok;
