@@ -37,6 +37,7 @@ ProgramRun run(const QString& program, const QStringList& args, const QString& h
         env.insert(QStringLiteral("HOME"), home);
         env.remove(QStringLiteral("XDG_CONFIG_HOME"));
         p.setProcessEnvironment(env);
+        p.setWorkingDirectory(home);
     }
     p.start(program, args);
     p.waitForFinished(-1);
@@ -246,13 +247,16 @@ TEST(TpltoolExport, LibreOfficeAddsTheExtensionAndListsEveryStyleWithItsMeasures
          {}, QStringLiteral("tessel"), {QStringLiteral("Letter 30"), QStringLiteral("Letter 30 (2)"), QStringLiteral("3")}},
     };
 
-    // LibreOffice adds extensions for the user who runs it; as root, that user is nobody.
+    // LibreOffice adds extensions for the user who runs it; as root, that user is nobody, who may
+    // not reach the checkout, so the script goes into the temporary home.
     const QString home = dir.filePath(QStringLiteral("home"));
     ASSERT_TRUE(QDir().mkpath(home));
+    const QString script = home + QStringLiteral("/libreoffice_labels.py");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(LIBREOFFICE_LABELS_SCRIPT), script));
     QStringList asUser;
     if (geteuid() == 0) {
         asUser = {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups")};
-        for (const QString& path : {dir.path(), home})
+        for (const QString& path : {dir.path(), home, script})
             QFile::setPermissions(path, QFile::Permissions(0x7777));
     }
     const auto runAsUser = [&](const QString& program, const QStringList& args) {
@@ -276,7 +280,7 @@ TEST(TpltoolExport, LibreOfficeAddsTheExtensionAndListsEveryStyleWithItsMeasures
     ASSERT_EQ(added.status, 0) << added.out.toStdString() << added.err.toStdString();
 
     const ProgramRun read = runAsUser(QFile::exists(QStringLiteral("/usr/bin/python3")) ? QStringLiteral("/usr/bin/python3") : QStringLiteral("python3"),
-                                      {QStringLiteral(LIBREOFFICE_LABELS_SCRIPT), QUrl::fromLocalFile(home + QStringLiteral("/profile")).toString(),
+                                      {script, QUrl::fromLocalFile(home + QStringLiteral("/profile")).toString(),
                                        QStringLiteral("tessel-test-%1").arg(QCoreApplication::applicationPid())});
     ASSERT_EQ(read.status, 0) << read.err.toStdString();
     const QJsonObject makers = QJsonDocument::fromJson(read.out.toUtf8()).object();
