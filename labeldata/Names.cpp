@@ -2,6 +2,8 @@
 
 #include "labeldata/Cp932.h"
 
+#include <algorithm>
+
 namespace labeldata {
 
 std::string makeStyleName(const QString& text)
@@ -25,13 +27,36 @@ std::string makeGroupName(const QString& text, std::string_view readBytes)
     return std::string(visible) + '\0';
 }
 
+namespace {
+
+// What tells the second and later of one name apart.
+QString numberSuffix(int n)
+{
+    return QStringLiteral(" (%1)").arg(n);
+}
+
+} // namespace
+
 QString uniqueName(const QString& name, QSet<QString>& taken)
 {
     QString unique = name;
     for (int n = 2; taken.contains(unique); ++n)
-        unique = QStringLiteral("%1 (%2)").arg(name).arg(n);
+        unique = name + numberSuffix(n);
     taken.insert(unique);
     return unique;
+}
+
+std::string uniqueStyleName(const QString& text, std::unordered_set<std::string>& taken)
+{
+    std::string kept = cp932::cutToBytes(cp932::encodeLenient(text), StyleNameMaxBytes);
+    kept.resize(std::min(kept.size(), kept.find('\0')));
+    std::string visible = kept;
+    for (int n = 2; taken.contains(visible); ++n) {
+        const std::string suffix = numberSuffix(n).toStdString();
+        visible = cp932::cutToBytes(kept, StyleNameMaxBytes - std::min(suffix.size(), StyleNameMaxBytes)) + suffix;
+    }
+    taken.insert(visible);
+    return visible.size() < StyleNameMaxBytes ? visible + '\0' : visible;
 }
 
 } // namespace labeldata

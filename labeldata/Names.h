@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 // How the editor (and anything that makes names the way it does) turns typed text into the
 // bytes of a style's or a set's name.
@@ -30,5 +31,8 @@ std::string makeGroupName(const QString& text, std::string_view readBytes);
 // The name itself while no earlier one took it, else "NAME (2)", "NAME (3)"...; the result is
 // added to taken. Exports and imports give every style of one set its own name this way.
 QString uniqueName(const QString& name, QSet<QString>& taken);
+// The same for a style's Name as makeStyleName stores it, compared by its visible bytes: the
+// text is cut to leave the number room in the slot, so that stored names never repeat.
+std::string uniqueStyleName(const QString& text, std::unordered_set<std::string>& taken);
 
 } // namespace labeldata

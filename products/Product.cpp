@@ -19,9 +19,6 @@ struct ReasonTexts {
 };
 
 constexpr ReasonTexts Texts[SkipReasonCount] = {
-    {"round label", u"丸形ラベル"},
-    {"elliptical label", u"楕円形ラベル"},
-    {"CD label", u"CDラベル"},
     {"path label", u"自由形ラベル"},
     {"more than one layout", u"複数の配置"},
     {"roll", u"ロール紙"},
@@ -59,6 +56,15 @@ QString mm(double v)
 }
 
 } // namespace
+
+QString describeShape(LabelShape shape, const QString& description)
+{
+    const char16_t* word = shape == LabelShape::Round ? u"円形" : shape == LabelShape::Ellipse ? u"楕円" : u"CD/DVD";
+    if (shape == LabelShape::Rectangle)
+        return description;
+    const QString tag = QStringLiteral("【%1】").arg(QString::fromUtf16(word));
+    return tag + description;
+}
 
 const char* reasonText(SkipReason reason)
 {
@@ -170,12 +176,11 @@ Conversion convert(const SheetGeometry& g)
     return result;
 }
 
-std::string styleName(const QString& brand, const QString& part)
+std::string styleName(const QString& brand, const QString& part, std::unordered_set<std::string>& taken)
 {
     const QString both = brand.isEmpty() ? part : brand + QLatin1Char(' ') + part;
-    if (cp932::encodeLenient(both).size() > labeldata::StyleNameMaxBytes)
-        return labeldata::makeStyleName(part);
-    return labeldata::makeStyleName(both);
+    const bool cut = cp932::encodeLenient(both).size() > labeldata::StyleNameMaxBytes;
+    return labeldata::uniqueStyleName(cut ? part : both, taken);
 }
 
 bool sourceGridFits(const SheetGeometry& g)
