@@ -46,14 +46,22 @@ QString uniqueName(const QString& name, QSet<QString>& taken)
     return unique;
 }
 
-std::string uniqueStyleName(const QString& text, std::unordered_set<std::string>& taken)
+std::string uniqueStyleName(const QStringList& choices, std::unordered_set<std::string>& taken)
 {
-    std::string kept = cp932::cutToBytes(cp932::encodeLenient(text), StyleNameMaxBytes);
-    kept.resize(std::min(kept.size(), kept.find('\0')));
-    std::string visible = kept;
-    for (int n = 2; taken.contains(visible); ++n) {
-        const std::string suffix = numberSuffix(n).toStdString();
-        visible = cp932::cutToBytes(kept, StyleNameMaxBytes - std::min(suffix.size(), StyleNameMaxBytes)) + suffix;
+    const QStringList texts = choices.isEmpty() ? QStringList{QString()} : choices;
+    std::string visible;
+    for (int n = 1;; ++n) {
+        const std::string suffix = n < 2 ? std::string() : numberSuffix(n).toStdString();
+        for (qsizetype i = 0; i < texts.size(); ++i) {
+            std::string bytes = cp932::encodeLenient(texts[i]);
+            bytes.resize(std::min(bytes.size(), bytes.find('\0')));
+            if (bytes.size() + suffix.size() > StyleNameMaxBytes && i + 1 < texts.size())
+                continue;
+            visible = cp932::cutToBytes(bytes, StyleNameMaxBytes - std::min(suffix.size(), StyleNameMaxBytes)) + suffix;
+            break;
+        }
+        if (!taken.contains(visible))
+            break;
     }
     taken.insert(visible);
     return visible.size() < StyleNameMaxBytes ? visible + '\0' : visible;

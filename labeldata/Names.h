@@ -4,6 +4,7 @@
 
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 #include <string>
 #include <string_view>
@@ -32,7 +33,8 @@ std::string makeGroupName(const QString& text, std::string_view readBytes);
 // added to taken. Exports and imports give every style of one set its own name this way.
 QString uniqueName(const QString& name, QSet<QString>& taken);
 // The same for a style's Name as makeStyleName stores it, compared by its visible bytes: the
-// text is cut to leave the number room in the slot, so that stored names never repeat.
-std::string uniqueStyleName(const QString& text, std::unordered_set<std::string>& taken);
+// first of the choices whose name fits the slot whole, numbered or not; else the last one cut to
+// leave its number room, so that stored names never repeat.
+std::string uniqueStyleName(const QStringList& choices, std::unordered_set<std::string>& taken);
 
 } // namespace labeldata

@@ -178,9 +178,7 @@ Conversion convert(const SheetGeometry& g)
 
 std::string styleName(const QString& brand, const QString& part, std::unordered_set<std::string>& taken)
 {
-    const QString both = brand.isEmpty() ? part : brand + QLatin1Char(' ') + part;
-    const bool cut = cp932::encodeLenient(both).size() > labeldata::StyleNameMaxBytes;
-    return labeldata::uniqueStyleName(cut ? part : both, taken);
+    return labeldata::uniqueStyleName({brand.isEmpty() ? part : brand + QLatin1Char(' ') + part, part}, taken);
 }
 
 bool sourceGridFits(const SheetGeometry& g)

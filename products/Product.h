@@ -94,7 +94,8 @@ struct Conversion {
 Conversion convert(const SheetGeometry& g);
 
 // "brand part" as the editor makes a typed name; the part alone when that would be cut. A name
-// already in taken is numbered " (2)", " (3)"... as stored; the name is added to taken.
+// already in taken is numbered " (2)", " (3)"..., the part alone when the number would cut the
+// whole; the name is added to taken.
 std::string styleName(const QString& brand, const QString& part, std::unordered_set<std::string>& taken);
 
 // Whether the grid as the database gives it stays within the sheet, exactly.

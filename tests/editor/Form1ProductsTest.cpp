@@ -59,7 +59,8 @@ TEST(Form1Products, SearchNarrowsTheListAsTheUserTypesAndThePreviewFollows)
     d.show();
     EXPECT_EQ(column(d, 1), (QStringList{"T-3x12", "T-3x12B", "T-INCH", "T-POINT", "T-ROUND", "T-CD", "FSCGN863", "LB-EL44"}));
     EXPECT_EQ(column(d, 0)[6], QStringLiteral("ヒサゴ"));
-    EXPECT_EQ(column(d, 2)[4], QStringLiteral("【円形】Round")); // the shape the sheet's rectangles stand for
+    // The shape the rectangles stand for, before "Round" in gLabels' own Japanese.
+    EXPECT_EQ(column(d, 2)[4], QStringLiteral("【円形】円"));
     EXPECT_EQ(column(d, 3)[2], QStringLiteral("215.9 × 279.4"));
     EXPECT_EQ(column(d, 4)[6], QStringLiteral("86.4 × 42.3"));
     EXPECT_EQ(column(d, 4)[5], QStringLiteral("117 × 117"));

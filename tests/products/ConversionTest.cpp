@@ -105,7 +105,7 @@ TEST(Conversion, NameIsBrandAndPartOrThePartAloneWhenThatWouldBeCutNumberedWhenI
         {"Maker", "宛名ラベル１２面用紙", "宛名ラベル１２面用"}, // 20 bytes: cut before a character, not inside
         {"Hisago", "ELM001", "Hisago ELM001 (2)"},          // one id twice
         {"Hisago", "ELM001", "Hisago ELM001 (3)"},
-        {"Avery", "L7160-100", "Avery L7160-10 (2)"},       // the number kept within 18 bytes
+        {"Avery", "L7160-100", "L7160-100 (2)"},            // the number would cut "Avery L7160-100"
         {"Maker", "宛名ラベル１２面用紙２", "宛名ラベル１２ (2)"}, // the same once cut
     };
     std::unordered_set<std::string> taken;

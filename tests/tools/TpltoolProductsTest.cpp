@@ -65,17 +65,21 @@ TEST(TpltoolProducts, ImportWritesTheMatchingProductsOrNothing)
     QTemporaryDir dir;
     const auto files = productfiles::writeAll(dir.path());
     const QString out = dir.filePath(QStringLiteral("out.tpl"));
+    // The gLabels folder twice, as a user's copy of a database beside the original: one id twice.
     const ToolRun r = tpltool({QStringLiteral("import"), QStringLiteral("--match"), QStringLiteral("ﾋｻｺﾞ"), QStringLiteral("--match"),
                         QStringLiteral("testmaker inch"), QStringLiteral("--group"), QStringLiteral("製品"),
-                        files.glabelsFolder, files.libreOfficeFile, out});
+                        files.glabelsFolder, files.libreOfficeFile, files.glabelsFolder, out});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const ToolRun dump = tpltool({QStringLiteral("dump"), out});
     const QJsonObject set = QJsonDocument::fromJson(dump.out.toUtf8()).object();
     EXPECT_EQ(set[QStringLiteral("group_name")][QStringLiteral("text")].toString(), QStringLiteral("製品"));
     const QJsonArray styles = set[QStringLiteral("styles")].toArray();
-    ASSERT_EQ(styles.size(), 2);
+    ASSERT_EQ(styles.size(), 3);
     EXPECT_EQ(styles[0][QStringLiteral("name")][QStringLiteral("text")].toString(), QStringLiteral("Testmaker T-INCH"));
     EXPECT_EQ(styles[1][QStringLiteral("name")][QStringLiteral("text")].toString(), QStringLiteral("ヒサゴ FSCGN863"));
+    EXPECT_EQ(styles[2][QStringLiteral("name")][QStringLiteral("text")].toString(), QStringLiteral("T-INCH (2)"));
+    const ToolRun check = tpltool({QStringLiteral("check"), out});
+    EXPECT_EQ(check.status, 0) << check.out.toStdString();
 
     const QString broken = dir.filePath(QStringLiteral("broken.xml"));
     productfiles::write(broken, "<manufacturers><manufacturer name=\"A\">\n<label>\n</manufacturers>");
