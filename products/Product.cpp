@@ -59,11 +59,17 @@ QString mm(double v)
 
 QString describeShape(LabelShape shape, const QString& description)
 {
-    const char16_t* word = shape == LabelShape::Round ? u"円形" : shape == LabelShape::Ellipse ? u"楕円" : u"CD/DVD";
-    if (shape == LabelShape::Rectangle)
-        return description;
-    const QString tag = QStringLiteral("【%1】").arg(QString::fromUtf16(word));
-    return tag + description;
+    switch (shape) {
+    case LabelShape::Rectangle:
+        break;
+    case LabelShape::Round:
+        return QStringLiteral("【円形】") + description;
+    case LabelShape::Ellipse:
+        return QStringLiteral("【楕円】") + description;
+    case LabelShape::Cd:
+        return QStringLiteral("【CD/DVD】") + description;
+    }
+    return description;
 }
 
 const char* reasonText(SkipReason reason)

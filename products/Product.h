@@ -31,8 +31,9 @@ struct SheetGeometry {
 // it on the sheet; a CD label's hole is not kept.
 enum class LabelShape { Rectangle, Round, Ellipse, Cd };
 
-// The description of a label of that shape: the shape's word ("円形", "楕円", "CD/DVD") before
-// the database's own text; a rectangle's text as it is.
+// The description of a label of that shape: the shape's word ("【円形】", "【楕円】", "【CD/DVD】")
+// before the database's own text, so that the list shows it and a search finds it; a
+// rectangle's text as it is.
 QString describeShape(LabelShape shape, const QString& description);
 
 // Why a product of a database cannot become a style.

@@ -234,6 +234,7 @@ TEST(ProductReaders, SearchFoldsCaseAndWidthAndWantsEveryWord)
         {"宛名", "T-INCH FSCGN863"}, // T-INCH's "Address labels" in gLabels' own Japanese
         {"60 x 20", "T-3x12 T-3x12B"},
         {"sanwa 12PCS", "LB-EL44"},
+        {"円形", "T-ROUND"}, // the shape before the description
         {"nothing-like-this", ""},
     };
     for (const auto& r : rows)
@@ -273,6 +274,7 @@ TEST(ProductReaders, SearchFindsLabelSizesAndGridsAndNamesSkippedProducts)
         {"2x6 ヒサゴ", "FSCGN863"},
         {"86.4", "FSCGN863"},
         {"testmaker 50.8", "T-POINT"},
+        {"117x117", "T-CD"},        // a CD by its bounding box
         {"t-wide", "skipped:T-WIDE"},
     };
     for (const auto& r : rows)
