@@ -45,13 +45,7 @@ Patch patch(const QString& pdf, QSizeF stretchedPx, QPointF centrePx, double siz
          QStringLiteral("-scale-to-y"), QString::number(int(stretchedPx.height())), QStringLiteral("-x"),
          QString::number(p.left), QStringLiteral("-y"), QString::number(p.top), QStringLiteral("-W"),
          QString::number(p.size), QStringLiteral("-H"), QString::number(p.size), pdf});
-    const QList<QByteArray> head = pgm.left(64).split('\n');
-    if (head.size() >= 4 && head[0] == "P5") {
-        const QList<QByteArray> size = head[1].split(' ');
-        p.raster.width = size.value(0).toInt();
-        p.raster.height = size.value(1).toInt();
-        p.raster.pixels = pgm.mid(head[0].size() + head[1].size() + head[2].size() + 3);
-    }
+    p.raster = pdfprobe::fromPgm(pgm);
     return p;
 }
 

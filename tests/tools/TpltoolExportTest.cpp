@@ -1,6 +1,7 @@
 // Styles written for other programs, checked by those programs: gLabels draws and finds the
 // templates, librsvg draws the blank SVG, and both come back to the numbers of the file.
 #include "PdfProbe.h"
+#include "ToolRun.h"
 
 #include <gtest/gtest.h>
 
@@ -10,37 +11,17 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 
 namespace {
 
-struct ProgramRun {
-    int status;
-    QString out;
-    QString err;
-};
-
-ProgramRun run(const QString& program, const QStringList& args, const QString& home = {})
-{
-    QProcess p;
-    if (!home.isEmpty()) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), home);
-        env.remove(QStringLiteral("XDG_CONFIG_HOME"));
-        p.setProcessEnvironment(env);
-    }
-    p.start(program, args);
-    p.waitForFinished(120000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
+using ProgramRun = ToolRun;
 
 ProgramRun tool(const QStringList& args)
 {
-    return run(QStringLiteral(TPLTOOL_PATH), args);
+    return tpltool(args);
 }
 
 void writeFile(const QString& path, const QByteArray& bytes)
