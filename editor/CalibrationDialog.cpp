@@ -2,8 +2,9 @@
 
 #include "editor/FileMessages.h"
 #include "numberedit/UpdownNumberEdit.h"
-#include "sheet/Calibration.h"
+#include "settings/Settings.h"
 #include "sheet/CalibrationPage.h"
+#include "sheet/TestSheet.h"
 #include "toolkit/Application.h"
 #include "toolkit/Dialogs.h"
 
@@ -266,7 +267,7 @@ void TCalibrationDialog::showPrinter()
                                  mm(FPaper.height())));
     // The fields start where a page printed with the stored correction undone would put the
     // crosses, so OK without typing keeps what is stored.
-    const labeldata::Calibration stored = name.isEmpty() ? labeldata::Calibration{} : sheet::loadCalibration(name);
+    const labeldata::Calibration stored = name.isEmpty() ? labeldata::Calibration{} : settings::loadCalibration(name);
     LabelCurrent->setText(name.isEmpty() ? QString() : QStringLiteral("いま保存されている補正:\n") + calibrationText(stored));
     const CalibrationMarks nominal = labeldata::nominalMarks(FPaper.width(), FPaper.height());
     const double bx = 100 / stored.scaleX, by = 100 / stored.scaleY;
@@ -324,7 +325,7 @@ void TCalibrationDialog::accept()
         showMessage(why + QStringLiteral("補正は保存しませんでした。"));
         return;
     }
-    sheet::saveCalibration(name, c);
+    settings::saveCalibration(name, c);
     QDialog::accept();
 }
 

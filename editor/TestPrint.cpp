@@ -4,7 +4,7 @@
 #include "editor/FileMessages.h"
 #include "labeldata/FileError.h"
 #include "numberedit/UpdownNumberEdit.h"
-#include "sheet/Calibration.h"
+#include "settings/Settings.h"
 #include "toolkit/Application.h"
 #include "toolkit/FileIconProvider.h"
 
@@ -96,7 +96,7 @@ TCalibrationPanel::TCalibrationPanel(QWidget* parent)
 
 void TCalibrationPanel::setCalibration(const sheet::Calibration& c)
 {
-    const sheet::Calibration v = sheet::clamped(c);
+    const sheet::Calibration v = labeldata::clamped(c);
     EditOffsetX->SetValue(v.offsetX);
     EditOffsetY->SetValue(v.offsetY);
     EditScaleX->SetValue(v.scaleX);
@@ -105,7 +105,7 @@ void TCalibrationPanel::setCalibration(const sheet::Calibration& c)
 
 sheet::Calibration TCalibrationPanel::calibration() const
 {
-    return sheet::clamped({double(EditOffsetX->Value()), double(EditOffsetY->Value()), double(EditScaleX->Value()),
+    return labeldata::clamped({double(EditOffsetX->Value()), double(EditOffsetY->Value()), double(EditScaleX->Value()),
                            double(EditScaleY->Value())});
 }
 
@@ -115,7 +115,7 @@ void TCalibrationPanel::showPrinter(const QString& printerName)
     const bool printer = !printerName.isEmpty();
     LabelPrinter->setText(printer ? QStringLiteral("プリンター: %1").arg(printerName)
                                   : QStringLiteral("ファイルへの出力には補正を使いません。"));
-    setCalibration(printer ? sheet::loadCalibration(printerName) : sheet::Calibration{});
+    setCalibration(printer ? settings::loadCalibration(printerName) : sheet::Calibration{});
     for (QWidget* field : {static_cast<QWidget*>(EditOffsetX), static_cast<QWidget*>(EditOffsetY),
                            static_cast<QWidget*>(EditScaleX), static_cast<QWidget*>(EditScaleY), static_cast<QWidget*>(ButtonCalibrate)})
         field->setEnabled(printer);
@@ -170,6 +170,7 @@ bool execTestPrint(QPrinter& printer, const Tlabelpar& style, const sheet::Sheet
     dialog.setOptionTabs({panel});
     panel->showPrinter(printer.outputFormat() == QPrinter::NativeFormat ? printer.printerName() : QString());
     panel->setPaperNote(paperMismatch(printer, style));
+    showSettingsDamage();
     // Qt's dialog has no signal for the printer chosen in it; its list of printers tells.
     if (auto* printers = dialog.findChild<QComboBox*>(QStringLiteral("printers")))
         QObject::connect(printers, &QComboBox::currentIndexChanged, panel, [panel, printers](int index) {
@@ -189,7 +190,7 @@ bool execTestPrint(QPrinter& printer, const Tlabelpar& style, const sheet::Sheet
         calibration = panel->calibration();
         // The sheet still prints with the values given; only keeping them failed.
         try {
-            sheet::saveCalibration(name, calibration);
+            settings::saveCalibration(name, calibration);
         } catch (const labeldata::FileError& e) {
             showMessage(fileErrorMessage(e));
         }

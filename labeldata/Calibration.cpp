@@ -131,7 +131,18 @@ void solve(double m1, double m2, double p1, double p2, bool across, CalibrationR
         return refuse(CalibrationProblem::OffsetOutOfRange, offset);
 }
 
+double limited(double v, double low, double high, double otherwise)
+{
+    return std::isfinite(v) ? std::clamp(v, low, high) : otherwise;
+}
+
 } // namespace
+
+Calibration clamped(const Calibration& c)
+{
+    return {limited(c.offsetX, -OffsetLimit, OffsetLimit, 0), limited(c.offsetY, -OffsetLimit, OffsetLimit, 0),
+            limited(c.scaleX, ScaleMin, ScaleMax, 100), limited(c.scaleY, ScaleMin, ScaleMax, 100)};
+}
 
 CalibrationMarks nominalMarks(double paperWidth, double paperHeight)
 {

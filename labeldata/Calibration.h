@@ -18,6 +18,9 @@ inline constexpr double OffsetLimit = 20; // ± millimetres
 inline constexpr double ScaleMin = 95;    // percent
 inline constexpr double ScaleMax = 105;
 
+// The values within those limits; a value that is no number becomes the neutral one.
+Calibration clamped(const Calibration& calibration);
+
 // The calibration page's crosses stand this far in from each edge of the paper.
 inline constexpr double CalibrationMarkInset = 10;
 

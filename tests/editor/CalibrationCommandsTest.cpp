@@ -5,9 +5,10 @@
 #include "labeldata/Cp932.h"
 #include "labeldata/Tdatatree.h"
 #include "numberedit/UpdownNumberEdit.h"
-#include "sheet/Calibration.h"
+#include "settings/Settings.h"
 #include "EditorTestSupport.h"
 #include "ModalCatcher.h"
+#include "TemporarySettings.h"
 
 #include <gtest/gtest.h>
 
@@ -17,15 +18,13 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QPushButton>
-#include <QSettings>
 #include <QTest>
 
 namespace {
 
 struct CalibrationCommands : ::testing::Test {
     QTemporaryDir dir;
-    QTemporaryDir settingsHome;
-    CalibrationCommands() { QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsHome.path()); }
+    TemporarySettings settingsHome;
 };
 
 const QString Printer = QStringLiteral("Label Printer");
@@ -71,7 +70,7 @@ TEST_F(CalibrationCommands, TypedDistancesShowTheCorrectionThatOkStoresForThePri
     EXPECT_TRUE(d.LabelResult->text().contains(QStringLiteral("縦: 位置 0.30 mm、倍率 100.20 %"))) << d.LabelResult->text().toStdString();
     clickOk(d);
     EXPECT_EQ(d.result(), QDialog::Accepted);
-    const sheet::Calibration stored = sheet::loadCalibration(Printer);
+    const sheet::Calibration stored = settings::loadCalibration(Printer);
     EXPECT_NEAR(stored.offsetX, -0.4995, 0.001);
     EXPECT_NEAR(stored.scaleX, 99.900, 0.001);
     EXPECT_NEAR(stored.offsetY, 0.3006, 0.001);
@@ -96,16 +95,16 @@ TEST_F(CalibrationCommands, TypedDistancesShowTheCorrectionThatOkStoresForThePri
     });
     panel.ButtonCalibrate->click();
     EXPECT_EQ(opened, Printer);
-    EXPECT_EQ(sheet::loadCalibration(Printer), sheet::Calibration{});
+    EXPECT_EQ(settings::loadCalibration(Printer), sheet::Calibration{});
     EXPECT_EQ(panel.calibration(), sheet::Calibration{});
 
     // Cancel stores nothing.
-    sheet::saveCalibration(Printer, stored);
+    settings::saveCalibration(Printer, stored);
     TCalibrationDialog again({Printer});
     typeMarks(again, {QStringLiteral("11"), QStringLiteral("201"), QStringLiteral("11"), QStringLiteral("288")});
     again.Buttons->button(QDialogButtonBox::Cancel)->click();
     EXPECT_EQ(again.result(), QDialog::Rejected);
-    EXPECT_EQ(sheet::loadCalibration(Printer), stored);
+    EXPECT_EQ(settings::loadCalibration(Printer), stored);
 }
 
 TEST_F(CalibrationCommands, EachKindOfBadInputSaysWhyAndStoresNothing)
@@ -133,7 +132,7 @@ TEST_F(CalibrationCommands, EachKindOfBadInputSaysWhyAndStoresNothing)
         clickOk(d);
         EXPECT_EQ(catcher.Texts, QStringList{message + QStringLiteral("補正は保存しませんでした。")});
         EXPECT_TRUE(d.isVisible());
-        EXPECT_TRUE(sheet::calibratedPrinters().isEmpty());
+        EXPECT_TRUE(settings::calibratedPrinters().isEmpty());
     }
 
     // No printer at all: says so, offers the page as a PDF, stores nothing.
@@ -162,7 +161,7 @@ TEST_F(CalibrationCommands, AddCorrectedStyleAddsOneCorrectedStyleNamedForThePri
         EXPECT_EQ(form->Datatree->LabelList.size(), 1u);
     }
 
-    sheet::saveCalibration(Printer, {1.5, -0.7, 101, 99});
+    settings::saveCalibration(Printer, {1.5, -0.7, 101, 99});
     QStringList offered;
     ModalAnswers answers;
     answers.then([&](QWidget* w) {

@@ -2,12 +2,13 @@
 #include "editor/GroupNameEdit.h"
 #include "editor/TestPrint.h"
 #include "numberedit/UpdownNumberEdit.h"
-#include "sheet/Calibration.h"
+#include "settings/Settings.h"
 #include "sheet/PdfExport.h"
 #include "toolkit/Application.h"
 #include "toolkit/SpinEdit.h"
 #include "EditorTestSupport.h"
 #include "PdfProbe.h"
+#include "TemporarySettings.h"
 
 #include <gtest/gtest.h>
 
@@ -16,14 +17,12 @@
 #include <QDir>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QSettings>
 
 namespace {
 
 struct TestSheetCommands : ::testing::Test {
     QTemporaryDir dir;
-    QTemporaryDir settingsHome;
-    TestSheetCommands() { QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsHome.path()); }
+    TemporarySettings settingsHome;
     QString path(const QString& name) const { return dir.filePath(name); }
 };
 
@@ -228,7 +227,7 @@ TEST_F(TestSheetCommands, PrintingMovesEveryMarkByTheCalibrationAndThePdfStaysUn
 
 TEST_F(TestSheetCommands, ThePrintDialogCarriesTheCalibrationWithoutAnyPrinter)
 {
-    sheet::saveCalibration(QStringLiteral("Label Printer"), {1.5, -0.7, 101, 99});
+    settings::saveCalibration(QStringLiteral("Label Printer"), {1.5, -0.7, 101, 99});
     auto form = newWindow();
     QString sectionTitle;
     bool fieldsEnabled = true;
