@@ -145,7 +145,8 @@ void TForm1::FileAddCorrected1Execute()
     if (choice.exec() != QDialog::Accepted)
         return;
     const QString printer = choice.textValue();
-    const labeldata::CorrectedStyle corrected = labeldata::correctedStyle(fieldStyle(), settings::loadCalibration(printer));
+    const labeldata::Calibration calibration = settings::loadCalibration(printer);
+    const labeldata::CorrectedStyle corrected = labeldata::correctedStyle(fieldStyle(), calibration);
     if (!corrected.ok()) {
         const QString why = corrected.problem == labeldata::CorrectionProblem::NegativeLength
             ? QStringLiteral("補正すると%1の余白が 0 mm より小さくなります。").arg(corrected.across ? QStringLiteral("左") : QStringLiteral("上"))
@@ -156,4 +157,8 @@ void TForm1::FileAddCorrected1Execute()
     Tlabelpar style = corrected.style;
     style.Name = labeldata::makeStyleName(QStringLiteral("%1 (%2)").arg(ComboBox1->currentText(), printer).trimmed());
     addStyles({style});
+    if (corrected.rotationMissed > labeldata::CorrectionTolerance)
+        showMessage(QStringLiteral("スタイルには回転を入れられないため、このプリンターの回転 (%1°) は補正していません。"
+                                   "ラベルの右下の角が %2 mm ずれます。回転も補正するには、このプログラムのテスト印刷を使ってください。")
+                        .arg(QString::number(calibration.rotation, 'f', 3), QString::number(corrected.rotationMissed, 'f', 2)));
 }

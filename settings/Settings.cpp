@@ -196,6 +196,7 @@ struct Field {
 constexpr Field Fields[] = {
     {"offset_x_mm", &labeldata::Calibration::offsetX},  {"offset_y_mm", &labeldata::Calibration::offsetY},
     {"scale_x_percent", &labeldata::Calibration::scaleX}, {"scale_y_percent", &labeldata::Calibration::scaleY},
+    {"rotation_deg", &labeldata::Calibration::rotation}, // absent in files from before: 0°
 };
 
 QString fieldName(const QString& printerName, const char* key)

@@ -32,11 +32,11 @@ TEST(Settings, KeptPerPrinterNameInTheUsersSettingsFileReadableByQSettings)
 {
     TemporarySettings home;
     using labeldata::Calibration;
-    const Calibration office{1.5, -0.7, 101, 99};
-    const Calibration slashed{-20, 20, 95, 105};
+    const Calibration office{1.5, -0.7, 101, 99, -0.25};
+    const Calibration slashed{-20, 20, 95, 105, 2};
     settings::saveCalibration(QStringLiteral("Office Laser"), office);
     settings::saveCalibration(QStringLiteral("ipp://host/printers/ラベル"), slashed);
-    settings::saveCalibration(QStringLiteral("Far Off"), {35, -99, 200, 1});
+    settings::saveCalibration(QStringLiteral("Far Off"), {35, -99, 200, 1, -7});
     settings::saveCalibration(QStringLiteral("Office Laser"), office);
 
     // Read again as after a restart: from the file, by printer name.
@@ -47,12 +47,13 @@ TEST(Settings, KeptPerPrinterNameInTheUsersSettingsFileReadableByQSettings)
     EXPECT_EQ(settings::loadCalibration(QStringLiteral("ipp://host/printers/ラベル")), slashed);
     EXPECT_EQ(settings::loadCalibration(QStringLiteral("Never Seen")), Calibration{});
     // Out of range values are kept within what the dialog allows.
-    EXPECT_EQ(settings::loadCalibration(QStringLiteral("Far Off")), (Calibration{20, -20, 105, 95}));
+    EXPECT_EQ(settings::loadCalibration(QStringLiteral("Far Off")), (Calibration{20, -20, 105, 95, -2}));
     EXPECT_EQ(settings::calibratedPrinters(),
               (QStringList{QStringLiteral("Far Off"), QStringLiteral("Office Laser"), QStringLiteral("ipp://host/printers/ラベル")}));
     EXPECT_FALSE(settings::takeDamage());
 
-    // Earlier versions wrote the file through QSettings; either reads what the other wrote.
+    // Earlier versions wrote the file through QSettings, without a rotation; either reads what the
+    // other wrote.
     {
         QSettings qt(file, QSettings::IniFormat);
         EXPECT_EQ(qt.childGroups(), QStringList{QStringLiteral("printers")});
@@ -103,10 +104,8 @@ TEST(Settings, ADamagedFileReadsAsEmptyIsReportedOnceAndIsReplacedOnlyByAStoredC
         EXPECT_EQ(damage->error.has_value(), c.line == 0);
         settings::loadCalibration(QStringLiteral("A"));
         EXPECT_FALSE(settings::takeDamage()) << "reported once";
-        if (c.line > 0)
-            EXPECT_EQ(fileBytes(file), c.bytes) << "left as it was";
-
         if (c.line > 0) {
+            EXPECT_EQ(fileBytes(file), c.bytes) << "left as it was";
             settings::saveCalibration(QStringLiteral("B"), {1, 2, 101, 99});
             EXPECT_EQ(settings::calibratedPrinters(), QStringList{QStringLiteral("B")});
             EXPECT_EQ(settings::loadCalibration(QStringLiteral("B")), (labeldata::Calibration{1, 2, 101, 99}));
