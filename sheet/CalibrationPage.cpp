@@ -79,7 +79,7 @@ void drawMiddle(QPainter& p, const QSizeF& paper, const CalibrationPageText& t)
         QStringLiteral("   左右の十字で値が違うときは、二つの平均を入力します。"),
         QStringLiteral("   目安: 左 %1、右 %2、上 %1、下 %3 mm").arg(mm(CalibrationMarkInset), mm(paper.width() - CalibrationMarkInset),
                                                        mm(paper.height() - CalibrationMarkInset)),
-        QStringLiteral("8 か所で測ると、用紙の傾きも補正し、測り違いもわかります:"),
+        QStringLiteral("5. 8 か所で測ると、用紙の傾きも補正し、測り違いもわかります:"),
         QStringLiteral("   左上・右上・左下・右下の十字ごとに、左端から縦線までを測り、"),
         QStringLiteral("   次に同じ順で上端から横線までを測って、「8 か所」に入力します。"),
         QStringLiteral("   残差が 0.15 mm を超えたら、どこかの測り違いです。測り直してください。"),
