@@ -209,6 +209,9 @@ TCalibrationDialog::TCalibrationDialog(const QStringList& printers, QWidget* par
     LabelResult = new QLabel(this);
     LabelResult->setObjectName(QStringLiteral("LabelResult"));
     LabelResult->setWordWrap(true);
+    // Room for the longest result (eight distances with a warning), so typing never moves the fields.
+    LabelResult->setMinimumHeight(LabelResult->fontMetrics().lineSpacing() * 7);
+    LabelResult->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     LabelCurrent = new QLabel(this);
     LabelCurrent->setObjectName(QStringLiteral("LabelCurrent"));
     ButtonReset = new QPushButton(QStringLiteral("リセット"), this);
@@ -249,19 +252,22 @@ TCalibrationDialog::TCalibrationDialog(const QStringList& printers, QWidget* par
         addRow(QStringLiteral("%1の縦線 (mm)").arg(corners[i]), EditX[i]);
     for (int i = 0; i < 4; ++i)
         addRow(QStringLiteral("%1の横線 (mm)").arg(corners[i]), EditY[i]);
-    marks->addWidget(LabelResult, row++, 0, 1, 2);
-    marks->addWidget(LabelCurrent, row++, 0, 1, 2);
     marks->setRowStretch(row, 1);
     auto* middle = new QHBoxLayout;
     middle->addWidget(new TCalibrationDiagram(this));
     middle->addLayout(marks, 1);
     auto* layout = new QVBoxLayout(this);
+    // Eight fields need more height than four: the dialog grows with them.
+    layout->setSizeConstraint(QLayout::SetMinimumSize);
     layout->addLayout(top);
     layout->addWidget(LabelNoPrinter);
     layout->addWidget(LabelPaper);
     layout->addLayout(pageButtons);
     layout->addWidget(help);
     layout->addLayout(middle);
+    // Below the fields, across the dialog: the result of eight distances runs to several lines.
+    layout->addWidget(LabelResult);
+    layout->addWidget(LabelCurrent);
     layout->addWidget(Buttons);
 
     const bool any = !printers.isEmpty();
