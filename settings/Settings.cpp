@@ -106,15 +106,15 @@ Ini parse(const QByteArray& text, const QString& path)
         const QByteArray line = whole.trimmed();
         QStringDecoder utf8(QStringDecoder::Utf8);
         (void)QString(utf8(line));
-        const bool text = !utf8.hasError() && !line.contains('\0');
-        if (text && (line.isEmpty() || line.startsWith(';') || line.startsWith('#')))
+        const bool readable = !utf8.hasError() && !line.contains('\0');
+        if (readable && (line.isEmpty() || line.startsWith(';') || line.startsWith('#')))
             continue;
         const qsizetype equals = line.indexOf('=');
-        if (text && line.startsWith('[') && line.endsWith(']') && line.size() > 2) {
+        if (readable && line.startsWith('[') && line.endsWith(']') && line.size() > 2) {
             section = line.sliced(1, line.size() - 2).trimmed();
             continue;
         }
-        if (!text || line.startsWith('[') || equals <= 0) {
+        if (!readable || line.startsWith('[') || equals <= 0) {
             ini.entries.clear();
             ini.damage = SettingsDamage{path, number, std::nullopt};
             return ini;
