@@ -23,6 +23,8 @@ public:
     TUpdownNumberEdit* EditScaleX = nullptr;  // percent
     TUpdownNumberEdit* EditScaleY = nullptr;
     QLabel* LabelPrinter = nullptr;
+    // The rotation stored for the printer, which only "プリンターの補正" measures; kept as it is.
+    QLabel* LabelRotation = nullptr;
     QLabel* LabelPaperNote = nullptr;
     QLabel* LabelHelp = nullptr;
     // Opens "プリンターの補正" for the printer shown, which then shows what it stored.
@@ -40,12 +42,13 @@ public:
 
 private:
     QString FShownPrinter;
+    double FRotation = 0;
 };
 
 // What to tell the user when the printer's paper is not the sheet; empty when it is.
 QString paperMismatch(const QPrinter& printer, const Tlabelpar& style);
 
-// Prints the test sheet at 100 %, from the paper's corner, moved and scaled by the calibration.
+// Prints the test sheet at 100 %, from the paper's corner, moved, turned and scaled by the calibration.
 // Throws std::runtime_error, in Japanese, when the printer cannot start.
 void printTestSheet(QPrinter& printer, const Tlabelpar& style, const sheet::SheetTitles& titles,
                     const sheet::Calibration& calibration);
