@@ -257,7 +257,8 @@ bool execTestPrint(QPrinter& printer, const Tlabelpar& style, const sheet::Sheet
 {
     printer.setFullPage(true);
     printer.setPageLayout(sheet::pageLayout(style));
-    printer.setDocName(QStringLiteral("テストシート"));
+    if (printer.docName().isEmpty())
+        printer.setDocName(QStringLiteral("テストシート"));
 
     // Its "print to file" button opens a file dialog of Qt's own.
     useTypeIconsEverywhere();
