@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
-#include <QCoreApplication>
 #include <QLabel>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -31,13 +30,6 @@ struct PrintQueue : ::testing::Test {
     {
         if (!queues.available())
             GTEST_SKIP() << queues.unavailable().toStdString();
-    }
-
-    // A job title no other test run uses: cups-pdf names its PDF after it.
-    static QString jobTitle(const char* what)
-    {
-        static int count = 0;
-        return QStringLiteral("tessel-%1-%2-%3").arg(QCoreApplication::applicationPid()).arg(++count).arg(QLatin1String(what));
     }
 
     QString printed(const QString& title)
@@ -121,24 +113,21 @@ TEST_F(PrintQueue, PagesComeOutOfTheQueueWhereTheProgramsOwnPdfPutsThem)
         {"test sheet", {}, labelEdges(style),
          [&](const QString& pdf) { sheet::writeTestSheetPdf(pdf, {{style, titles}}); },
          [&](QPrinter& p) { printTestSheet(p, style, titles, {}); }},
-        // The program's PDF has no correction; Qt's PDF output of the same print is the reference.
-        // (That it moves every mark by the correction is TestSheetCommands' test; poppler draws a
-        // thin line on whole pixels, a tenth of a millimetre, too coarse to tell 0.02 mm from the rule.)
+        // Stored for the printer, as the print dialog keeps it, and printed from that dialog.
         {"test sheet, corrected", {1.5, -0.7, 101, 99}, labelEdges(style),
-         [&](const QString& pdf) {
-             QPrinter own(QPrinter::HighResolution);
-             own.setOutputFormat(QPrinter::PdfFormat);
-             own.setOutputFileName(pdf);
-             own.setPageLayout(sheet::pageLayout(style));
-             printTestSheet(own, style, titles, {1.5, -0.7, 101, 99});
-         },
-         [&](QPrinter& p) { printTestSheet(p, style, titles, {1.5, -0.7, 101, 99}); }},
+         [&](const QString& pdf) { sheet::writeTestSheetPdf(pdf, {{style, titles}}); },
+         [&](QPrinter& p) {
+             sheet::saveCalibration(printqueue::Queue, {1.5, -0.7, 101, 99});
+             ModalAnswers answers;
+             answers.then([](QWidget* w) { static_cast<QDialog*>(w)->accept(); });
+             EXPECT_TRUE(execTestPrint(p, style, titles, nullptr));
+         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const QString exported = dir.filePath(QStringLiteral("export.pdf"));
         c.exportPdf(exported);
-        const QString title = jobTitle("page");
+        const QString title = printqueue::jobTitle("page");
         {
             ModalCatcher catcher; // the queue prints the whole page: nothing to ask
             QPrinter printer(QPrinter::HighResolution);
@@ -156,18 +145,19 @@ TEST_F(PrintQueue, PagesComeOutOfTheQueueWhereTheProgramsOwnPdfPutsThem)
         EXPECT_NEAR(sizes[0].width(), 210, 0.2);
         EXPECT_NEAR(sizes[0].height(), 297, 0.2);
 
-        const pdfprobe::Raster own = pdfprobe::rasterise(exported), queued = pdfprobe::rasterise(pdf);
+        const pdfprobe::Raster own = pdfprobe::rasteriseFinely(exported), queued = pdfprobe::rasteriseFinely(pdf);
         ASSERT_GT(own.width, 0);
         ASSERT_GT(queued.width, 0);
         const sheet::Calibration& k = c.correction;
         const auto corrected = [&k](double v, bool across) {
             return across ? k.offsetX + k.scaleX / 100 * v : k.offsetY + k.scaleY / 100 * v;
         };
+        const auto uncorrected = [](double v, bool) { return v; };
         for (const Mark& m : c.marks) {
             SCOPED_TRACE(testing::Message() << (m.vertical ? "vertical line at " : "horizontal line at ") << m.at);
-            const double expected = find(own, m, corrected);
-            ASSERT_FALSE(std::isnan(expected));
-            EXPECT_NEAR(find(queued, m, corrected), expected, 0.02);
+            const double unprinted = find(own, m, uncorrected);
+            ASSERT_FALSE(std::isnan(unprinted));
+            EXPECT_NEAR(find(queued, m, corrected), corrected(unprinted, m.vertical), 0.02);
         }
     }
 }
@@ -208,7 +198,7 @@ TEST_F(PrintQueue, WhatFallsInThePrintersMarginsIsAskedAboutFirst)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const Tlabelpar style = a4Style(c.topMargin);
-        const QString title = jobTitle("margins");
+        const QString title = printqueue::jobTitle("margins");
         QPrinter printer(QPrinter::HighResolution);
         printer.setPrinterName(c.queue);
         ASSERT_EQ(printer.printerName(), c.queue);

@@ -7,6 +7,7 @@
 #include <cups/cups.h>
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -19,6 +20,13 @@ namespace printqueue {
 inline const QString Queue = QStringLiteral("TesselPDF");
 inline const QString MarginQueue = QStringLiteral("TesselPDF6mm");
 inline constexpr double QueueMargin = 6.0;
+
+// A job title no other job of any test run has: cups-pdf names its PDF after it.
+inline QString jobTitle(const char* what)
+{
+    static int count = 0;
+    return QStringLiteral("tessel-%1-%2-%3").arg(QCoreApplication::applicationPid()).arg(++count).arg(QLatin1String(what));
+}
 
 class TestQueues
 {
