@@ -20,7 +20,6 @@
 
 #include <cmath>
 #include <stdexcept>
-#include <utility>
 
 namespace {
 
