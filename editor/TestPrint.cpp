@@ -4,7 +4,8 @@
 #include "editor/FileMessages.h"
 #include "labeldata/FileError.h"
 #include "numberedit/UpdownNumberEdit.h"
-#include "sheet/Calibration.h"
+#include "settings/Settings.h"
+#include "sheet/PdfExport.h"
 #include "toolkit/Application.h"
 #include "toolkit/FileIconProvider.h"
 
@@ -90,6 +91,9 @@ TCalibrationPanel::TCalibrationPanel(QWidget* parent)
     LabelMargins = new QLabel(this);
     LabelMargins->setObjectName(QStringLiteral("LabelMargins"));
     LabelMargins->setWordWrap(true);
+    LabelRotation = new QLabel(this);
+    LabelRotation->setObjectName(QStringLiteral("LabelRotation"));
+    LabelRotation->hide();
     LabelPaperNote = new QLabel(this);
     LabelPaperNote->setObjectName(QStringLiteral("LabelPaperNote"));
     LabelPaperNote->setWordWrap(true);
@@ -120,6 +124,7 @@ TCalibrationPanel::TCalibrationPanel(QWidget* parent)
     layout->addWidget(LabelPrinter);
     layout->addWidget(LabelMargins);
     layout->addLayout(form);
+    layout->addWidget(LabelRotation);
     layout->addWidget(ButtonCalibrate);
     layout->addWidget(LabelPaperNote);
     layout->addWidget(LabelHelp);
@@ -129,7 +134,10 @@ TCalibrationPanel::TCalibrationPanel(QWidget* parent)
 
 void TCalibrationPanel::setCalibration(const sheet::Calibration& c)
 {
-    const sheet::Calibration v = sheet::clamped(c);
+    const sheet::Calibration v = labeldata::clamped(c);
+    FRotation = v.rotation;
+    LabelRotation->setText(QStringLiteral("回転: %1° (「プリンターの補正」の 8 か所から)").arg(v.rotation, 0, 'f', 3));
+    LabelRotation->setVisible(v.rotation != 0);
     EditOffsetX->SetValue(v.offsetX);
     EditOffsetY->SetValue(v.offsetY);
     EditScaleX->SetValue(v.scaleX);
@@ -138,8 +146,8 @@ void TCalibrationPanel::setCalibration(const sheet::Calibration& c)
 
 sheet::Calibration TCalibrationPanel::calibration() const
 {
-    return sheet::clamped({double(EditOffsetX->Value()), double(EditOffsetY->Value()), double(EditScaleX->Value()),
-                           double(EditScaleY->Value())});
+    return labeldata::clamped({double(EditOffsetX->Value()), double(EditOffsetY->Value()), double(EditScaleX->Value()),
+                               double(EditScaleY->Value()), FRotation});
 }
 
 void TCalibrationPanel::showPrinter(const QString& printerName)
@@ -148,7 +156,7 @@ void TCalibrationPanel::showPrinter(const QString& printerName)
     const bool printer = !printerName.isEmpty();
     LabelPrinter->setText(printer ? QStringLiteral("プリンター: %1").arg(printerName)
                                   : QStringLiteral("ファイルへの出力には補正を使いません。"));
-    setCalibration(printer ? sheet::loadCalibration(printerName) : sheet::Calibration{});
+    setCalibration(printer ? settings::loadCalibration(printerName) : sheet::Calibration{});
     LabelMargins->setText(printer ? QStringLiteral("印刷できない用紙の端: %1").arg(marginsText(printerMargins(printerName, FPage)))
                                   : QString());
     LabelMargins->setVisible(printer);
@@ -272,6 +280,7 @@ bool execTestPrint(QPrinter& printer, const Tlabelpar& style, const sheet::Sheet
     dialog.setOptionTabs({panel});
     panel->showPrinter(printer.outputFormat() == QPrinter::NativeFormat ? printer.printerName() : QString());
     panel->setPaperNote(paperMismatch(printer, style));
+    showSettingsDamage();
     // Qt's dialog has no signal for the printer chosen in it; its list of printers tells.
     if (auto* printers = dialog.findChild<QComboBox*>(QStringLiteral("printers")))
         QObject::connect(printers, &QComboBox::currentIndexChanged, panel, [panel, printers](int index) {
@@ -283,28 +292,28 @@ bool execTestPrint(QPrinter& printer, const Tlabelpar& style, const sheet::Sheet
         return false;
 
     const QString name = printer.outputFormat() == QPrinter::NativeFormat ? printer.printerName() : QString();
-    sheet::Calibration calibration;
     if (name.isEmpty()) {
-        // A file has no paper of its own, but the dialog hands it its default paper on OK.
+        // A file has no paper of its own. The program's own PDF, as "PDF に書き出す" writes it: the
+        // sheet's exact size, written durably, asking viewers to print at 100 %.
         printer.setPageLayout(sheet::pageLayout(style));
-    } else {
-        calibration = panel->calibration();
-        // The sheet still prints with the values given; only keeping them failed.
-        try {
-            sheet::saveCalibration(name, calibration);
-        } catch (const labeldata::FileError& e) {
-            showMessage(fileErrorMessage(e));
-        }
-        // The paper chosen in the dialog's properties is known only now.
-        if (const QString note = paperMismatch(printer, style);
-            !note.isEmpty() && !askYesNo(note + QStringLiteral("印刷しますか?")))
-            return false;
-        const QSizeF paper = printer.pageLayout().fullRect(QPageLayout::Millimeter).size();
-        const labeldata::PrinterMargins margins = printerMargins(printer);
-        if (!printAnyway(marginQuestion(labeldata::labelsInMargins(style, paper.width(), paper.height(), margins), false,
-                                        name, margins)))
-            return false;
+        withFileMessages([&] { sheet::writeTestSheetPdf(printer.outputFileName(), {{style, titles}}); });
+        return true;
     }
+    const sheet::Calibration calibration = panel->calibration();
+    // The sheet still prints with the values given; only keeping them failed.
+    try {
+        settings::saveCalibration(name, calibration);
+    } catch (const labeldata::FileError& e) {
+        showMessage(fileErrorMessage(e));
+    }
+    // The paper chosen in the dialog's properties is known only now.
+    if (const QString note = paperMismatch(printer, style); !note.isEmpty() && !askYesNo(note + QStringLiteral("印刷しますか?")))
+        return false;
+    const QSizeF paper = printer.pageLayout().fullRect(QPageLayout::Millimeter).size();
+    const labeldata::PrinterMargins margins = printerMargins(printer);
+    if (!printAnyway(marginQuestion(labeldata::labelsInMargins(style, paper.width(), paper.height(), margins), false, name,
+                                    margins)))
+        return false;
     printTestSheet(printer, style, titles, calibration);
     return true;
 }

@@ -29,6 +29,8 @@ public:
     QLabel* LabelPrinter = nullptr;
     // What the printer shown cannot print along the paper's edges.
     QLabel* LabelMargins = nullptr;
+    // The rotation stored for the printer, which only "プリンターの補正" measures; kept as it is.
+    QLabel* LabelRotation = nullptr;
     QLabel* LabelPaperNote = nullptr;
     QLabel* LabelHelp = nullptr;
     // Opens "プリンターの補正" for the printer shown, which then shows what it stored.
@@ -48,6 +50,7 @@ public:
 private:
     QString FShownPrinter;
     QPageLayout FPage;
+    double FRotation = 0;
 };
 
 // The bands along the paper's edges that the printer, set up as it is, cannot print (its
@@ -67,7 +70,7 @@ QString marginQuestion(const std::vector<labeldata::MarginIntrusion>& intrusions
 // What to tell the user when the printer's paper is not the sheet; empty when it is.
 QString paperMismatch(const QPrinter& printer, const Tlabelpar& style);
 
-// Prints the test sheet at 100 %, from the paper's corner, moved and scaled by the calibration.
+// Prints the test sheet at 100 %, from the paper's corner, moved, turned and scaled by the calibration.
 // Throws std::runtime_error, in Japanese, when the printer cannot start.
 void printTestSheet(QPrinter& printer, const Tlabelpar& style, const sheet::SheetTitles& titles,
                     const sheet::Calibration& calibration);

@@ -3,6 +3,7 @@
 #include "editor/Unit1.h"
 #include "labeldata/Tdatatree.h"
 #include "ModalCatcher.h"
+#include "TemporarySettings.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -11,7 +12,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
@@ -132,11 +132,8 @@ std::unique_ptr<TForm1> newWindow();
 struct TemporaryHome {
     QTemporaryDir dir;
     QByteArray saved = qgetenv("HOME");
-    TemporaryHome()
-    {
-        qputenv("HOME", dir.path().toLocal8Bit());
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.filePath(QStringLiteral(".config")));
-    }
+    TemporarySettings settings{dir.filePath(QStringLiteral(".config"))};
+    TemporaryHome() { qputenv("HOME", dir.path().toLocal8Bit()); }
     ~TemporaryHome() { qputenv("HOME", saved); }
 };
 

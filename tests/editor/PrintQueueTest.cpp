@@ -1,7 +1,7 @@
 // Printing through a real CUPS queue: the scheduler scripts/test starts, with cups-pdf printers,
 // and the program's own print code; what comes out is read back from cups-pdf's PDFs.
 #include "editor/TestPrint.h"
-#include "sheet/Calibration.h"
+#include "settings/Settings.h"
 #include "sheet/CalibrationPage.h"
 #include "sheet/PdfExport.h"
 #include "EditorTestSupport.h"
@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QTransform>
 
 #include <cmath>
 #include <functional>
@@ -59,10 +60,12 @@ struct Mark {
     double at, from, to;
 };
 
-double find(const pdfprobe::Raster& r, const Mark& m, const std::function<double(double, bool)>& map)
+// The line's centre as printed: `map` takes millimetres on the page to where the printer puts them.
+double find(const pdfprobe::Raster& r, const Mark& m, const std::function<QPointF(QPointF)>& map)
 {
-    return m.vertical ? r.verticalLine(map(m.at, true), map(m.from, false), map(m.to, false))
-                      : r.horizontalLine(map(m.at, false), map(m.from, true), map(m.to, true));
+    const double middle = (m.from + m.to) / 2, half = (m.to - m.from) / 2;
+    const QPointF c = map(m.vertical ? QPointF(m.at, middle) : QPointF(middle, m.at));
+    return m.vertical ? r.verticalLine(c.x(), c.y() - half, c.y() + half) : r.horizontalLine(c.y(), c.x() - half, c.x() + half);
 }
 
 // Every label's left and right edge in its first row, and every row's top and bottom edge.
@@ -105,7 +108,7 @@ TEST_F(PrintQueue, PagesComeOutOfTheQueueWhereTheProgramsOwnPdfPutsThem)
         sheet::Calibration correction;
         std::vector<Mark> marks;
         std::function<void(const QString&)> exportPdf;
-        std::function<void(QPrinter&)> print;
+        std::function<void(QPrinter&)> print; // none: with the correction stored, from the print dialog
     } cases[] = {
         {"calibration page", {}, crossLines(a4),
          [&](const QString& pdf) { sheet::writeCalibrationPagePdf(pdf, a4, text); },
@@ -115,13 +118,9 @@ TEST_F(PrintQueue, PagesComeOutOfTheQueueWhereTheProgramsOwnPdfPutsThem)
          [&](QPrinter& p) { printTestSheet(p, style, titles, {}); }},
         // Stored for the printer, as the print dialog keeps it, and printed from that dialog.
         {"test sheet, corrected", {1.5, -0.7, 101, 99}, labelEdges(style),
-         [&](const QString& pdf) { sheet::writeTestSheetPdf(pdf, {{style, titles}}); },
-         [&](QPrinter& p) {
-             sheet::saveCalibration(printqueue::Queue, {1.5, -0.7, 101, 99});
-             ModalAnswers answers;
-             answers.then([](QWidget* w) { static_cast<QDialog*>(w)->accept(); });
-             EXPECT_TRUE(execTestPrint(p, style, titles, nullptr));
-         }},
+         [&](const QString& pdf) { sheet::writeTestSheetPdf(pdf, {{style, titles}}); }, {}},
+        {"test sheet, corrected and turned", {1.5, -0.7, 101, 99, 0.2}, labelEdges(style),
+         [&](const QString& pdf) { sheet::writeTestSheetPdf(pdf, {{style, titles}}); }, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -135,7 +134,14 @@ TEST_F(PrintQueue, PagesComeOutOfTheQueueWhereTheProgramsOwnPdfPutsThem)
             ASSERT_EQ(printer.printerName(), printqueue::Queue);
             printer.setDocName(title);
             printer.setPageLayout(sheet::pageLayout(style));
-            c.print(printer);
+            if (c.print) {
+                c.print(printer);
+            } else {
+                settings::saveCalibration(printqueue::Queue, c.correction);
+                ModalAnswers answers;
+                answers.then([](QWidget* w) { static_cast<QDialog*>(w)->accept(); });
+                EXPECT_TRUE(execTestPrint(printer, style, titles, nullptr));
+            }
             EXPECT_TRUE(catcher.Texts.isEmpty()) << catcher.Texts.join(u'\n').toStdString();
         }
         const QString pdf = printed(title);
@@ -148,16 +154,19 @@ TEST_F(PrintQueue, PagesComeOutOfTheQueueWhereTheProgramsOwnPdfPutsThem)
         const pdfprobe::Raster own = pdfprobe::rasteriseFinely(exported), queued = pdfprobe::rasteriseFinely(pdf);
         ASSERT_GT(own.width, 0);
         ASSERT_GT(queued.width, 0);
-        const sheet::Calibration& k = c.correction;
-        const auto corrected = [&k](double v, bool across) {
-            return across ? k.offsetX + k.scaleX / 100 * v : k.offsetY + k.scaleY / 100 * v;
-        };
-        const auto uncorrected = [](double v, bool) { return v; };
+        // printed = offset + rotation × scale × position, turned about the paper's corner.
+        const QTransform rule = QTransform::fromTranslate(c.correction.offsetX, c.correction.offsetY)
+                                       .rotate(c.correction.rotation)
+                                       .scale(c.correction.scaleX / 100, c.correction.scaleY / 100);
+        const auto corrected = [&rule](QPointF p) { return rule.map(p); };
+        const auto uncorrected = [](QPointF p) { return p; };
         for (const Mark& m : c.marks) {
             SCOPED_TRACE(testing::Message() << (m.vertical ? "vertical line at " : "horizontal line at ") << m.at);
             const double unprinted = find(own, m, uncorrected);
             ASSERT_FALSE(std::isnan(unprinted));
-            EXPECT_NEAR(find(queued, m, corrected), corrected(unprinted, m.vertical), 0.02);
+            const double middle = (m.from + m.to) / 2;
+            const QPointF expected = corrected(m.vertical ? QPointF(unprinted, middle) : QPointF(middle, unprinted));
+            EXPECT_NEAR(find(queued, m, corrected), m.vertical ? expected.x() : expected.y(), 0.02);
         }
     }
 }
