@@ -1,6 +1,7 @@
 #include "editor/CalibrationDialog.h"
 
 #include "editor/FileMessages.h"
+#include "editor/TestPrint.h"
 #include "numberedit/UpdownNumberEdit.h"
 #include "settings/Settings.h"
 #include "sheet/CalibrationPage.h"
@@ -24,7 +25,6 @@
 #include <QVBoxLayout>
 
 #include <cmath>
-#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -454,14 +454,7 @@ void TCalibrationDialog::printPage()
     QPrinter printer(QPrinter::HighResolution);
     printer.setPrinterName(name);
     printer.setDocName(QStringLiteral("補正ページ"));
-    // Uncorrected, at 100 %, from the paper's very corner.
-    printer.setFullPage(true);
-    printer.setPageLayout(sheet::pageLayout(FPaper));
-    QPainter painter;
-    if (!painter.begin(&printer))
-        throw std::runtime_error(QStringLiteral("印刷を始められません: %1").arg(name).toStdString());
-    sheet::drawCalibrationPage(painter, FPaper, {paperName(FPaper), name, QDate::currentDate()});
-    painter.end();
+    printCalibrationPage(printer, FPaper, {paperName(FPaper), name, QDate::currentDate()});
 }
 
 void TCalibrationDialog::savePdf()

@@ -112,6 +112,25 @@ bool calibrationPaperUsable(const QSizeF& paper)
         && paper.width() <= CalibrationPaperMax && paper.height() <= CalibrationPaperMax;
 }
 
+std::vector<labeldata::MarginIntrusion> crossesInMargins(const QSizeF& paper, const labeldata::PrinterMargins& margins)
+{
+    const labeldata::CalibrationMarks m = labeldata::nominalMarks(paper.width(), paper.height());
+    const double half = CrossArm / 2;
+    std::vector<labeldata::MarginIntrusion> found;
+    for (int row = 0; row < 2; ++row) {
+        for (int column = 0; column < 2; ++column) {
+            const double cx = column ? m.right : m.left, cy = row ? m.bottom : m.top;
+            for (labeldata::MarginIntrusion i : labeldata::boxInMargins(cx - half, cy - half, cx + half, cy + half,
+                                                                        paper.width(), paper.height(), margins)) {
+                i.row = row;
+                i.column = column;
+                found.push_back(i);
+            }
+        }
+    }
+    return found;
+}
+
 void drawCalibrationPage(QPainter& p, const QSizeF& paper, const CalibrationPageText& t)
 {
     p.save();

@@ -124,7 +124,7 @@ private:
     }
 };
 
-// A greyscale PGM as the readers write it: "P5\n<width> <height>\n255\n" and the pixels.
+// A binary PGM ("P5\n<width> <height>\n255\n" and the pixels) as a raster; empty when it is none.
 inline Raster fromPgm(const QByteArray& pgm)
 {
     Raster r;
@@ -149,9 +149,9 @@ inline Raster rasterise(const QString& pdf, int page = 1)
                                                     QStringLiteral("-f"), n, QStringLiteral("-l"), n, pdf}));
 }
 
-// The same drawn by MuPDF, which leaves a thin line where it falls instead of moving it onto
-// whole pixels as poppler does: for positions finer than a pixel.
-inline Raster rasteriseInPlace(const QString& pdf, int page = 1)
+// The same drawn by MuPDF, which keeps a thin line's place within the pixel in its shades of
+// grey (poppler moves it onto whole pixels): a line's centre to about a hundredth of a millimetre.
+inline Raster rasteriseFinely(const QString& pdf, int page = 1)
 {
     return fromPgm(run(QStringLiteral("mutool"), {QStringLiteral("draw"), QStringLiteral("-q"), QStringLiteral("-r"),
                                                   QStringLiteral("254"), QStringLiteral("-c"), QStringLiteral("gray"),

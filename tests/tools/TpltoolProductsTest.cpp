@@ -269,7 +269,7 @@ TEST(TpltoolProducts, RoundOvalAndCdProductsImportWithTheGridGlabelsDraws)
 
         // Each rectangle's edges where the shape's bounding box is: both found across a thin strip
         // through the label's middle, where a curve is at its extreme.
-        const pdfprobe::Raster mine = pdfprobe::rasteriseInPlace(ours), glabels = pdfprobe::rasteriseInPlace(theirs);
+        const pdfprobe::Raster mine = pdfprobe::rasteriseFinely(ours), glabels = pdfprobe::rasteriseFinely(theirs);
         auto num = [&](const char* key) { return s[QLatin1String(key)].toDouble(); };
         const double w = num("label_width"), h = num("label_height"), strip = 0.3;
         const double pitchX = w + num("horizontal_spacing"), pitchY = h + num("vertical_spacing");
