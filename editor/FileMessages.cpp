@@ -2,6 +2,8 @@
 
 #include "labeldata/FileError.h"
 #include "products/Catalogue.h"
+#include "settings/Settings.h"
+#include "toolkit/Application.h"
 
 #include <stdexcept>
 
@@ -77,4 +79,17 @@ void withFileMessages(const std::function<void()>& operation)
     } catch (const labeldata::FileError& error) {
         throw std::runtime_error(fileErrorMessage(error).toStdString());
     }
+}
+
+QString settingsDamageMessage(const settings::SettingsDamage& damage)
+{
+    const QString why = damage.error ? fileErrorMessage(*damage.error)
+                                     : QStringLiteral("設定ファイル '%1' の %2 行目が読めません").arg(damage.path).arg(damage.line);
+    return why + QStringLiteral("。プリンターの補正はないものとして続けます。新しい補正を保存するまで、このファイルは書き換えません。");
+}
+
+void showSettingsDamage()
+{
+    if (const auto damage = settings::takeDamage())
+        showMessage(settingsDamageMessage(*damage));
 }

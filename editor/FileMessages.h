@@ -11,6 +11,9 @@ enum class FileKind;
 namespace products {
 struct SourceError;
 }
+namespace settings {
+struct SettingsDamage;
+}
 
 // The window's wording of a template file that could not be opened, read, created or written:
 // "ファイル '<path>' を開けません: <the system's reason>".
@@ -24,3 +27,8 @@ QString fileKindName(labeldata::FileKind kind);
 
 // The window's wording of a label database that could not be read.
 QString sourceErrorMessage(const products::SourceError& error);
+
+// The window's wording of a settings file that could not be used, which then reads as empty.
+QString settingsDamageMessage(const settings::SettingsDamage& damage);
+// Shows, once, that the settings file last read was damaged.
+void showSettingsDamage();

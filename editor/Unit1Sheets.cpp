@@ -12,7 +12,7 @@
 #include "labeldata/SheetFit.h"
 #include "labeldata/StyleFields.h"
 #include "labeldata/Tdatatree.h"
-#include "sheet/Calibration.h"
+#include "settings/Settings.h"
 #include "sheet/PdfExport.h"
 #include "toolkit/Application.h"
 #include "toolkit/Dialogs.h"
@@ -120,6 +120,7 @@ void TForm1::FileTestPrint1Execute()
 void TForm1::FileCalibrate1Execute()
 {
     TCalibrationDialog dialog(systemPrinters(), this);
+    showSettingsDamage();
     dialog.exec();
 }
 
@@ -127,9 +128,10 @@ void TForm1::FileAddCorrected1Execute()
 {
     // The system's printers and those calibrated before, which may be on another machine.
     QStringList printers = systemPrinters();
-    for (const QString& name : sheet::calibratedPrinters())
+    for (const QString& name : settings::calibratedPrinters())
         if (!printers.contains(name))
             printers << name;
+    showSettingsDamage();
     if (printers.isEmpty()) {
         showMessage(QStringLiteral("補正したプリンターがありません。先に「プリンターの補正」で補正を保存してください。"));
         return;
@@ -143,7 +145,8 @@ void TForm1::FileAddCorrected1Execute()
     if (choice.exec() != QDialog::Accepted)
         return;
     const QString printer = choice.textValue();
-    const labeldata::CorrectedStyle corrected = labeldata::correctedStyle(fieldStyle(), sheet::loadCalibration(printer));
+    const labeldata::Calibration calibration = settings::loadCalibration(printer);
+    const labeldata::CorrectedStyle corrected = labeldata::correctedStyle(fieldStyle(), calibration);
     if (!corrected.ok()) {
         const QString why = corrected.problem == labeldata::CorrectionProblem::NegativeLength
             ? QStringLiteral("補正すると%1の余白が 0 mm より小さくなります。").arg(corrected.across ? QStringLiteral("左") : QStringLiteral("上"))
@@ -154,4 +157,8 @@ void TForm1::FileAddCorrected1Execute()
     Tlabelpar style = corrected.style;
     style.Name = labeldata::makeStyleName(QStringLiteral("%1 (%2)").arg(ComboBox1->currentText(), printer).trimmed());
     addStyles({style});
+    if (corrected.rotationMissed > labeldata::CorrectionTolerance)
+        showMessage(QStringLiteral("スタイルには回転を入れられないため、このプリンターの回転 (%1°) は補正していません。"
+                                   "ラベルの右下の角が %2 mm ずれます。回転も補正するには、このプログラムのテスト印刷を使ってください。")
+                        .arg(QString::number(calibration.rotation, 'f', 3), QString::number(corrected.rotationMissed, 'f', 2)));
 }

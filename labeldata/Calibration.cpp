@@ -107,36 +107,166 @@ AxisMils correctAxis(const Axis& a)
     return m;
 }
 
-void solve(double m1, double m2, double p1, double p2, bool across, CalibrationResult& r, double& offset,
-           double& scale)
+void refuse(CalibrationResult& r, CalibrationProblem problem, bool across, double value)
 {
     if (r.problem != CalibrationProblem::None)
         return;
-    auto refuse = [&](CalibrationProblem problem, double value) {
-        r.problem = problem;
-        r.across = across;
-        r.value = value;
-    };
+    r.problem = problem;
+    r.across = across;
+    r.value = value;
+}
+
+bool inScale(double scale)
+{
+    return scale >= ScaleMin - LimitSlack && scale <= ScaleMax + LimitSlack;
+}
+
+// The limits a correction must keep, checked direction by direction as the four distances always
+// were; a page printed reduced both ways is named as that before any limit.
+void checkLimits(CalibrationResult& r)
+{
+    const Calibration& c = r.calibration;
+    const double printedX = 10000 / c.scaleX, printedY = 10000 / c.scaleY;
+    if (printedX <= ReducedPrintSize + LimitSlack && printedY <= ReducedPrintSize + LimitSlack)
+        refuse(r, CalibrationProblem::ReducedPrint, printedX >= printedY, std::max(printedX, printedY));
+    const struct {
+        double offset, scale;
+        bool across;
+    } axes[] = {{c.offsetX, c.scaleX, true}, {c.offsetY, c.scaleY, false}};
+    for (const auto& a : axes) {
+        if (!inScale(a.scale))
+            refuse(r, CalibrationProblem::ScaleOutOfRange, a.across, a.scale);
+        if (!(std::fabs(a.offset) <= OffsetLimit + LimitSlack))
+            refuse(r, CalibrationProblem::OffsetOutOfRange, a.across, a.offset);
+    }
+    if (!(std::fabs(c.rotation) <= RotationLimit + LimitSlack))
+        refuse(r, CalibrationProblem::RotationOutOfRange, true, c.rotation);
+}
+
+// A printer that puts a nominal position p at a + b·p is undone by scale = 100 / b % and
+// offset = −a / b mm.
+void solve(double m1, double m2, double p1, double p2, bool across, CalibrationResult& r, double& offset,
+           double& scale)
+{
     if (!std::isfinite(m1) || !std::isfinite(m2))
-        return refuse(CalibrationProblem::NotANumber, 0);
+        return refuse(r, CalibrationProblem::NotANumber, across, 0);
     if (!(m2 > m1))
-        return refuse(CalibrationProblem::MarksOutOfOrder, 0);
+        return refuse(r, CalibrationProblem::MarksOutOfOrder, across, 0);
     const double b = (m2 - m1) / (p2 - p1);
     const double a = m1 - b * p1;
     scale = 100 / b;
     offset = -a / b;
-    if (!(scale >= ScaleMin - LimitSlack && scale <= ScaleMax + LimitSlack))
-        return refuse(CalibrationProblem::ScaleOutOfRange, scale);
-    if (!(std::fabs(offset) <= OffsetLimit + LimitSlack))
-        return refuse(CalibrationProblem::OffsetOutOfRange, offset);
+}
+
+constexpr double Degree = 3.14159265358979323846 / 180;
+
+// Where the printer that c undoes puts the nominal point p: the inverse of
+// printed = o + R(φ)·S·p, that is S⁻¹·R(−φ)·(p − o).
+void printedPoint(const Calibration& c, double px, double py, double& x, double& y)
+{
+    const double cs = std::cos(c.rotation * Degree), sn = std::sin(c.rotation * Degree);
+    const double ux = px - c.offsetX, uy = py - c.offsetY;
+    x = (cs * ux + sn * uy) / (c.scaleX / 100);
+    y = (-sn * ux + cs * uy) / (c.scaleY / 100);
+}
+
+// Solves the n×n system a·x = b in place by elimination with partial pivoting; false when singular.
+template <int N>
+bool solveLinear(double (&a)[N][N], double (&b)[N])
+{
+    for (int col = 0; col < N; ++col) {
+        int pivot = col;
+        for (int row = col + 1; row < N; ++row)
+            if (std::fabs(a[row][col]) > std::fabs(a[pivot][col]))
+                pivot = row;
+        if (!(std::fabs(a[pivot][col]) > 1e-300))
+            return false;
+        std::swap(a[col], a[pivot]);
+        std::swap(b[col], b[pivot]);
+        for (int row = col + 1; row < N; ++row) {
+            const double f = a[row][col] / a[col][col];
+            for (int k = col; k < N; ++k)
+                a[row][k] -= f * a[col][k];
+            b[row] -= f * b[col];
+        }
+    }
+    for (int row = N - 1; row >= 0; --row) {
+        for (int k = row + 1; k < N; ++k)
+            b[row] -= a[row][k] * b[k];
+        b[row] /= a[row][row];
+    }
+    return true;
+}
+
+// Least squares over the eight distances, in the parameters of the correction itself (offsets,
+// scale factors, rotation), by Gauss–Newton from the four-distance answer. The model is nearly
+// linear for the small angles a printer makes, so a few steps reach the rounding of a double.
+Calibration fitCrosses(const CalibrationCrosses& m, const CalibrationCrosses& p, Calibration c)
+{
+    for (int step = 0; step < 20; ++step) {
+        const double cs = std::cos(c.rotation * Degree), sn = std::sin(c.rotation * Degree);
+        const double sx = c.scaleX / 100, sy = c.scaleY / 100;
+        double jtj[5][5] = {}, jtr[5] = {};
+        for (int i = 0; i < 4; ++i) {
+            const double ux = p.x[i] - c.offsetX, uy = p.y[i] - c.offsetY;
+            const double vx = cs * ux + sn * uy, vy = -sn * ux + cs * uy;
+            // Rows of the Jacobian in (offsetX, offsetY, sx, sy, rotation in radians).
+            const double rows[2][5] = {{-cs / sx, -sn / sx, -vx / (sx * sx), 0, vy / sx},
+                                       {sn / sy, -cs / sy, 0, -vy / (sy * sy), -vx / sy}};
+            const double residual[2] = {vx / sx - m.x[i], vy / sy - m.y[i]};
+            for (int k = 0; k < 2; ++k)
+                for (int a = 0; a < 5; ++a) {
+                    jtr[a] -= rows[k][a] * residual[k];
+                    for (int b = 0; b < 5; ++b)
+                        jtj[a][b] += rows[k][a] * rows[k][b];
+                }
+        }
+        if (!solveLinear(jtj, jtr))
+            break;
+        c.offsetX += jtr[0];
+        c.offsetY += jtr[1];
+        c.scaleX = (sx + jtr[2]) * 100;
+        c.scaleY = (sy + jtr[3]) * 100;
+        c.rotation += jtr[4] / Degree;
+        if (std::fabs(jtr[0]) + std::fabs(jtr[1]) < 1e-12 && std::fabs(jtr[2]) + std::fabs(jtr[3]) + std::fabs(jtr[4]) < 1e-14)
+            break;
+    }
+    return c;
+}
+
+double limited(double v, double low, double high, double otherwise)
+{
+    return std::isfinite(v) ? std::clamp(v, low, high) : otherwise;
 }
 
 } // namespace
+
+Calibration clamped(const Calibration& c)
+{
+    return {limited(c.offsetX, -OffsetLimit, OffsetLimit, 0), limited(c.offsetY, -OffsetLimit, OffsetLimit, 0),
+            limited(c.scaleX, ScaleMin, ScaleMax, 100), limited(c.scaleY, ScaleMin, ScaleMax, 100),
+            limited(c.rotation, -RotationLimit, RotationLimit, 0)};
+}
 
 CalibrationMarks nominalMarks(double paperWidth, double paperHeight)
 {
     return {CalibrationMarkInset, paperWidth - CalibrationMarkInset, CalibrationMarkInset,
             paperHeight - CalibrationMarkInset};
+}
+
+CalibrationCrosses nominalCrosses(double paperWidth, double paperHeight)
+{
+    const CalibrationMarks n = nominalMarks(paperWidth, paperHeight);
+    return {{n.left, n.right, n.left, n.right}, {n.top, n.top, n.bottom, n.bottom}};
+}
+
+CalibrationCrosses printedCrosses(const Calibration& c, double paperWidth, double paperHeight)
+{
+    const CalibrationCrosses n = nominalCrosses(paperWidth, paperHeight);
+    CalibrationCrosses out;
+    for (int i = 0; i < 4; ++i)
+        printedPoint(c, n.x[i], n.y[i], out.x[i], out.y[i]);
+    return out;
 }
 
 CalibrationResult calibrationFromMarks(const CalibrationMarks& m, double paperWidth, double paperHeight)
@@ -145,15 +275,59 @@ CalibrationResult calibrationFromMarks(const CalibrationMarks& m, double paperWi
     CalibrationResult r;
     solve(m.left, m.right, p.left, p.right, true, r, r.calibration.offsetX, r.calibration.scaleX);
     solve(m.top, m.bottom, p.top, p.bottom, false, r, r.calibration.offsetY, r.calibration.scaleY);
+    checkLimits(r);
     if (!r.ok())
         r.calibration = {};
     return r;
+}
+
+CalibrationResult calibrationFromCrosses(const CalibrationCrosses& m, double paperWidth, double paperHeight)
+{
+    CalibrationResult r;
+    for (int i = 0; i < 4; ++i)
+        if (!std::isfinite(m.x[i]) || !std::isfinite(m.y[i]))
+            refuse(r, CalibrationProblem::NotANumber, std::isfinite(m.y[i]), 0);
+    // Right beyond left, lower beyond upper, for each pair of crosses.
+    for (int i : {0, 2})
+        if (!(m.x[i + 1] > m.x[i]))
+            refuse(r, CalibrationProblem::MarksOutOfOrder, true, 0);
+    for (int i : {0, 1})
+        if (!(m.y[i + 2] > m.y[i]))
+            refuse(r, CalibrationProblem::MarksOutOfOrder, false, 0);
+    if (!r.ok())
+        return r;
+    // The averages of the four-distance way are where the fit starts.
+    const CalibrationMarks averaged{(m.x[0] + m.x[2]) / 2, (m.x[1] + m.x[3]) / 2, (m.y[0] + m.y[1]) / 2,
+                                    (m.y[2] + m.y[3]) / 2};
+    const CalibrationMarks p4 = nominalMarks(paperWidth, paperHeight);
+    solve(averaged.left, averaged.right, p4.left, p4.right, true, r, r.calibration.offsetX, r.calibration.scaleX);
+    solve(averaged.top, averaged.bottom, p4.top, p4.bottom, false, r, r.calibration.offsetY, r.calibration.scaleY);
+    if (r.ok()) {
+        r.calibration = fitCrosses(m, nominalCrosses(paperWidth, paperHeight), r.calibration);
+        const CalibrationCrosses fitted = printedCrosses(r.calibration, paperWidth, paperHeight);
+        for (int i = 0; i < 4; ++i)
+            r.residual = std::max({r.residual, std::fabs(fitted.x[i] - m.x[i]), std::fabs(fitted.y[i] - m.y[i])});
+        if (!std::isfinite(r.residual) || !std::isfinite(r.calibration.rotation))
+            refuse(r, CalibrationProblem::NotANumber, true, 0);
+        checkLimits(r);
+    }
+    if (!r.ok())
+        r.calibration = {};
+    return r;
+}
+
+double rotationMovement(double degrees, double x, double y)
+{
+    return 2 * std::hypot(x, y) * std::fabs(std::sin(degrees * Degree / 2));
 }
 
 CorrectedStyle correctedStyle(const Tlabelpar& s, const Calibration& c)
 {
     CorrectedStyle result;
     result.style = s;
+    const double gridRight = s.LeftMargin + s.Columns * s.LabelWidth + std::max(0, s.Columns - 1) * s.HorizontalSpacing;
+    const double gridBottom = s.TopMargin + s.Rows * s.LabelHeight + std::max(0, s.Rows - 1) * s.VerticalSpacing;
+    result.rotationMissed = rotationMovement(c.rotation, gridRight, gridBottom);
     const Axis across{c.scaleX / 100, c.offsetX, s.LeftMargin, s.LabelWidth, s.HorizontalSpacing, s.RightMargin,
                       s.SheetWidth, s.Columns};
     const Axis down{c.scaleY / 100, c.offsetY, s.TopMargin, s.LabelHeight, s.VerticalSpacing, s.BottomMargin,

@@ -4,12 +4,14 @@
 
 namespace labeldata {
 
-// A printer's correction: printed position = offset + scale × position, per direction.
+// A printer's correction: printed position = offset + rotation × scale × position, the rotation
+// about the paper's top-left corner.
 struct Calibration {
     double offsetX = 0; // millimetres
     double offsetY = 0;
     double scaleX = 100; // percent
     double scaleY = 100;
+    double rotation = 0; // degrees, clockwise as the page is seen (y down)
 
     bool operator==(const Calibration&) const = default;
 };
@@ -17,6 +19,17 @@ struct Calibration {
 inline constexpr double OffsetLimit = 20; // ± millimetres
 inline constexpr double ScaleMin = 95;    // percent
 inline constexpr double ScaleMax = 105;
+inline constexpr double RotationLimit = 2; // ± degrees: 10 mm at the far corner of A4
+// A page that came out at this size or smaller both ways was printed reduced ("fit to page").
+inline constexpr double ReducedPrintSize = 98.5; // percent
+// How close a corrected style puts every label edge; a rotation it cannot hold that moves a label
+// further is worth a word.
+inline constexpr double CorrectionTolerance = 0.1; // mm
+// Eight distances that a fit misses by more than this were measured badly.
+inline constexpr double ResidualWarning = 0.15; // mm
+
+// The values within those limits; a value that is no number becomes the neutral one.
+Calibration clamped(const Calibration& calibration);
 
 // The calibration page's crosses stand this far in from each edge of the paper.
 inline constexpr double CalibrationMarkInset = 10;
@@ -34,19 +47,32 @@ struct CalibrationMarks {
 // The marks where a perfect printer puts them on paper of that size.
 CalibrationMarks nominalMarks(double paperWidth, double paperHeight);
 
+// Each cross on its own, in the order upper-left, upper-right, lower-left, lower-right: from the
+// paper's left edge to its vertical line (x) and from its top edge to its horizontal line (y).
+struct CalibrationCrosses {
+    double x[4] = {};
+    double y[4] = {};
+};
+CalibrationCrosses nominalCrosses(double paperWidth, double paperHeight);
+// Where a printer that this correction undoes puts the crosses.
+CalibrationCrosses printedCrosses(const Calibration& calibration, double paperWidth, double paperHeight);
+
 enum class CalibrationProblem {
     None,
     NotANumber,      // a mark that is no finite number
     MarksOutOfOrder, // the second mark of a direction not beyond the first
     OffsetOutOfRange,
     ScaleOutOfRange,
+    RotationOutOfRange,
+    ReducedPrint, // both ways at ReducedPrintSize or less: printed with "fit to page"
 };
 
 struct CalibrationResult {
     Calibration calibration;     // meaningful only without a problem
     CalibrationProblem problem = CalibrationProblem::None;
     bool across = true;          // the direction the problem is in: across (x) or down (y)
-    double value = 0;            // the offending offset (mm) or scale (%)
+    double value = 0;            // the offending offset (mm), scale (%), rotation (°) or printed size (%)
+    double residual = 0;         // mm: the largest distance the fit misses; 0 with four distances
 
     bool ok() const { return problem == CalibrationProblem::None; }
 };
@@ -54,6 +80,12 @@ struct CalibrationResult {
 // A printer that puts a nominal position p at a + b·p, seen through two marks per direction,
 // is undone by scale = 100 / b % and offset = −a / b mm.
 CalibrationResult calibrationFromMarks(const CalibrationMarks& measured, double paperWidth, double paperHeight);
+// From eight distances: offset, scale per direction and one rotation fitted by least squares to
+// where the printer put the crosses; the residual tells a skewed sheet from a misread distance.
+CalibrationResult calibrationFromCrosses(const CalibrationCrosses& measured, double paperWidth, double paperHeight);
+
+// How far a rotation about the paper's top-left corner moves the point (x, y) mm from it.
+double rotationMovement(double degrees, double x, double y);
 
 enum class CorrectionProblem {
     None,
@@ -65,6 +97,9 @@ struct CorrectedStyle {
     Tlabelpar style;
     CorrectionProblem problem = CorrectionProblem::None;
     bool across = true;
+    // A style holds no rotation: how far the correction's rotation would move the label grid's
+    // farthest corner, which the corrected style leaves where it is.
+    double rotationMissed = 0; // mm
 
     bool ok() const { return problem == CorrectionProblem::None; }
 };

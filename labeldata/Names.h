@@ -5,9 +5,11 @@
 #include <QHash>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 // How the editor (and anything that makes names the way it does) turns typed text into the
 // bytes of a style's or a set's name.
@@ -39,5 +41,9 @@ struct TakenNames {
 // The name itself while no earlier one took it, else "NAME (2)", "NAME (3)"...; the result is
 // added to taken. Exports and imports give every style of one set its own name this way.
 QString uniqueName(const QString& name, TakenNames& taken);
+// The same for a style's Name as makeStyleName stores it, compared by its visible bytes: the
+// first of the choices whose name fits the slot whole, numbered or not; else the last one cut to
+// leave its number room, so that stored names never repeat.
+std::string uniqueStyleName(const QStringList& choices, std::unordered_set<std::string>& taken);
 
 } // namespace labeldata

@@ -28,4 +28,41 @@ SheetFit sheetFit(const Tlabelpar& s)
     return fit;
 }
 
+std::vector<MarginIntrusion> boxInMargins(double left, double top, double right, double bottom, double paperWidth,
+                                          double paperHeight, const PrinterMargins& m)
+{
+    const struct {
+        PaperEdge edge;
+        double depth;
+        double margin;
+    } edges[] = {{PaperEdge::Left, m.left - left, m.left},
+                 {PaperEdge::Top, m.top - top, m.top},
+                 {PaperEdge::Right, right - (paperWidth - m.right), m.right},
+                 {PaperEdge::Bottom, bottom - (paperHeight - m.bottom), m.bottom}};
+    std::vector<MarginIntrusion> found;
+    for (const auto& e : edges)
+        if (e.depth > MarginTolerance)
+            found.push_back({-1, -1, e.edge, e.depth, e.margin});
+    return found;
+}
+
+std::vector<MarginIntrusion> labelsInMargins(const Tlabelpar& s, double paperWidth, double paperHeight,
+                                             const PrinterMargins& margins)
+{
+    std::vector<MarginIntrusion> found;
+    for (int32_t row = 0; row < s.Rows; ++row) {
+        const double top = s.TopMargin + row * (s.LabelHeight + s.VerticalSpacing);
+        for (int32_t column = 0; column < s.Columns; ++column) {
+            const double left = s.LeftMargin + column * (s.LabelWidth + s.HorizontalSpacing);
+            for (MarginIntrusion i : boxInMargins(left, top, left + s.LabelWidth, top + s.LabelHeight, paperWidth,
+                                                  paperHeight, margins)) {
+                i.row = row;
+                i.column = column;
+                found.push_back(i);
+            }
+        }
+    }
+    return found;
+}
+
 } // namespace labeldata

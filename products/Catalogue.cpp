@@ -175,7 +175,9 @@ void Catalogue::addFile(const QString& path, bool quietIfNotDatabase)
     try {
         bytes = labeldata::readRegularFile(path);
     } catch (const labeldata::FileError& e) {
-        FErrors.push_back(unreadable(path, e));
+        // One stray entry of a folder (a FIFO in ~/.glabels) must not hide its other files.
+        const bool strayEntry = quietIfNotDatabase && e.notRegular() != labeldata::FileKind::Regular;
+        (strayEntry ? FWarnings : FErrors).push_back(unreadable(path, e));
         return;
     }
     addDocument(path, bytes, quietIfNotDatabase);
@@ -239,9 +241,12 @@ void Catalogue::addDocument(const QString& path, const QByteArray& bytes, bool q
             c = convert(*e.sheet.geometry);
             if (c->style) {
                 Product p{e.brand, e.part, e.sheet.description, path, e.line, *e.sheet.geometry, std::move(*c->style), {}};
-                p.style.Name = styleName(e.brand, e.part);
+                p.style.Name = styleName(e.brand, e.part, FNames);
                 if (root == Root::GlabelsTemplates && !p.description.isEmpty())
                     p.descriptionJa = glabelsJapanese().translate(p.description);
+                p.description = describeShape(e.sheet.shape, p.description);
+                if (!p.descriptionJa.isEmpty())
+                    p.descriptionJa = describeShape(e.sheet.shape, p.descriptionJa);
                 FProducts.push_back(std::move(p));
                 continue;
             }

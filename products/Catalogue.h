@@ -8,6 +8,8 @@
 #include <QStringList>
 
 #include <array>
+#include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace products {
@@ -38,7 +40,8 @@ class Catalogue
 public:
     // A file, or a folder whose database files are read in name order. A file is known by its
     // root element, so other XML files in a folder (categories, vendors) are passed over.
-    // Only regular files are read; anything else is refused as an error without being opened.
+    // Only regular files are read; anything else is refused as an error without being opened,
+    // or within a folder passed over with a warning.
     void addSource(const QString& path);
     void addSources(const QStringList& paths);
     // One database document already in memory, named path in what is reported; templates look
@@ -49,7 +52,7 @@ public:
     const std::vector<Skipped>& skipped() const { return FSkipped; }
     const std::vector<SourceError>& errors() const { return FErrors; }
     // Problems that stopped nothing: a paper-size file beside templates that was no such file or
-    // could not be read; the templates were read without it.
+    // could not be read, the templates read without it; a folder's entry that is no regular file.
     const std::vector<SourceError>& warnings() const { return FWarnings; }
     std::array<int, SkipReasonCount> skippedByReason() const;
 
@@ -65,6 +68,7 @@ public:
         SkipReason reason = SkipReason::Malformed;
         QString detail;
         QString description;
+        LabelShape shape = LabelShape::Rectangle;
     };
     const Paper* paper(const QString& id) const;
     const Template* earlierTemplate(const QString& brand, const QString& part) const;
@@ -83,6 +87,7 @@ private:
     QHash<QString, Paper> FPapers;
     QStringList FPaperFiles;
     QHash<QString, Template> FTemplates; // "brand\npart", for equiv
+    std::unordered_set<std::string> FNames; // the products' style names, so that none repeats
 };
 
 // The installed databases that exist: gLabels' system and user template folders and

@@ -2,6 +2,10 @@
 #include "products/Length.h"
 #include "products/Readers.h"
 
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
 namespace products::detail {
 
 namespace {
@@ -45,27 +49,36 @@ void readLabel(QXmlStreamReader& xml, Catalogue::Template& t)
         t.detail = name;
         xml.skipCurrentElement();
     };
-    if (name == u"Label-round")
-        return skipAs(SkipReason::RoundLabel);
-    if (name == u"Label-ellipse")
-        return skipAs(SkipReason::EllipticalLabel);
-    if (name == u"Label-cd")
-        return skipAs(SkipReason::CdLabel);
     if (name == u"Label-path")
         return skipAs(SkipReason::PathLabel);
     if (name == u"Label-continuous")
         return skipAs(SkipReason::Roll);
-    if (name != u"Label-rectangle") {
+    const std::pair<QStringView, LabelShape> shapes[] = {{u"Label-rectangle", LabelShape::Rectangle},
+                                                        {u"Label-round", LabelShape::Round},
+                                                        {u"Label-ellipse", LabelShape::Ellipse},
+                                                        {u"Label-cd", LabelShape::Cd}};
+    const auto shape = std::find_if(std::begin(shapes), std::end(shapes), [&](const auto& s) { return s.first == name; });
+    if (shape == std::end(shapes)) {
         skipAs(SkipReason::Malformed);
         t.detail = QStringLiteral("unknown label element %1 on line %2").arg(t.detail).arg(xml.lineNumber());
         return;
     }
 
+    // Every shape is placed by its bounding box: a circle's diameter square, a CD's cut to its
+    // width or height where the sheet gives one.
     SheetGeometry g;
     std::optional<Malformed> problem;
     try {
-        g.labelWidth = length(xml, QLatin1String("width"));
-        g.labelHeight = length(xml, QLatin1String("height"));
+        const QLatin1String width("width"), height("height");
+        if (shape->second == LabelShape::Rectangle || shape->second == LabelShape::Ellipse) {
+            g.labelWidth = length(xml, width);
+            g.labelHeight = length(xml, height);
+        } else {
+            const double diameter = 2 * length(xml, QLatin1String("radius"));
+            const bool cd = shape->second == LabelShape::Cd;
+            g.labelWidth = cd && xml.attributes().hasAttribute(width) ? length(xml, width) : diameter;
+            g.labelHeight = cd && xml.attributes().hasAttribute(height) ? length(xml, height) : diameter;
+        }
     } catch (const Malformed& m) {
         problem = m;
     }
@@ -97,6 +110,7 @@ void readLabel(QXmlStreamReader& xml, Catalogue::Template& t)
         t.detail = QStringLiteral("no Layout in %1").arg(name);
     } else {
         t.geometry = g;
+        t.shape = shape->second;
     }
 }
 

@@ -19,9 +19,6 @@ struct ReasonTexts {
 };
 
 constexpr ReasonTexts Texts[SkipReasonCount] = {
-    {"round label", u"丸形ラベル"},
-    {"elliptical label", u"楕円形ラベル"},
-    {"CD label", u"CDラベル"},
     {"path label", u"自由形ラベル"},
     {"more than one layout", u"複数の配置"},
     {"roll", u"ロール紙"},
@@ -59,6 +56,21 @@ QString mm(double v)
 }
 
 } // namespace
+
+QString describeShape(LabelShape shape, const QString& description)
+{
+    switch (shape) {
+    case LabelShape::Rectangle:
+        break;
+    case LabelShape::Round:
+        return QStringLiteral("【円形】") + description;
+    case LabelShape::Ellipse:
+        return QStringLiteral("【楕円】") + description;
+    case LabelShape::Cd:
+        return QStringLiteral("【CD/DVD】") + description;
+    }
+    return description;
+}
 
 const char* reasonText(SkipReason reason)
 {
@@ -170,12 +182,9 @@ Conversion convert(const SheetGeometry& g)
     return result;
 }
 
-std::string styleName(const QString& brand, const QString& part)
+std::string styleName(const QString& brand, const QString& part, std::unordered_set<std::string>& taken)
 {
-    const QString both = brand.isEmpty() ? part : brand + QLatin1Char(' ') + part;
-    if (cp932::encodeLenient(both).size() > labeldata::StyleNameMaxBytes)
-        return labeldata::makeStyleName(part);
-    return labeldata::makeStyleName(both);
+    return labeldata::uniqueStyleName({brand.isEmpty() ? part : brand + QLatin1Char(' ') + part, part}, taken);
 }
 
 bool sourceGridFits(const SheetGeometry& g)

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace products {
@@ -25,11 +27,17 @@ struct SheetGeometry {
     int64_t rows = 0;
 };
 
+// The shape of a database's label. A style holds only its bounding box, which is what places
+// it on the sheet; a CD label's hole is not kept.
+enum class LabelShape { Rectangle, Round, Ellipse, Cd };
+
+// The description of a label of that shape: the shape's word ("【円形】", "【楕円】", "【CD/DVD】")
+// before the database's own text, so that the list shows it and a search finds it; a
+// rectangle's text as it is.
+QString describeShape(LabelShape shape, const QString& description);
+
 // Why a product of a database cannot become a style.
 enum class SkipReason {
-    RoundLabel,
-    EllipticalLabel,
-    CdLabel,
     PathLabel,
     SeveralLayouts,
     Roll,
@@ -86,8 +94,10 @@ struct Conversion {
 // is below −NegativeTolerance; a smaller negative value is stored as 0.
 Conversion convert(const SheetGeometry& g);
 
-// "brand part" as the editor makes a typed name; the part alone when that would be cut.
-std::string styleName(const QString& brand, const QString& part);
+// "brand part" as the editor makes a typed name; the part alone when that would be cut. A name
+// already in taken is numbered " (2)", " (3)"..., the part alone when the number would cut the
+// whole; the name is added to taken.
+std::string styleName(const QString& brand, const QString& part, std::unordered_set<std::string>& taken);
 
 // Whether the grid as the database gives it stays within the sheet, exactly.
 bool sourceGridFits(const SheetGeometry& g);

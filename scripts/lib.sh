@@ -15,7 +15,7 @@ TESSEL_PACKAGES=(
   xvfb xauth x11-utils imagemagick librsvg2-bin xdotool
   qt6-translations-l10n
   xdg-utils shared-mime-info desktop-file-utils libfile-mimeinfo-perl libglib2.0-bin
-  cups printer-driver-cups-pdf
+  cups printer-driver-cups-pdf libcups2-dev
   libreoffice-writer-nogui python3-uno
   libzip-dev
 )

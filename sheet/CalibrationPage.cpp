@@ -4,6 +4,7 @@
 #include "labeldata/FileAccess.h"
 #include "sheet/PdfDocument.h"
 #include "sheet/SheetText.h"
+#include "sheet/TestSheet.h"
 
 #include <QFontMetricsF>
 #include <QPaintDevice>
@@ -70,13 +71,18 @@ void drawMiddle(QPainter& p, const QSizeF& paper, const CalibrationPageText& t)
         QStringLiteral("プリンター: %1").arg(t.printer.isEmpty() ? QStringLiteral("(なし: PDF)") : t.printer),
         QStringLiteral("日付: %1").arg(t.date.toString(Qt::ISODate)),
         QString(),
-        QStringLiteral("1. このページを拡大も縮小もせず (100 %)、余白なしで印刷します。"),
+        QStringLiteral("1. このページを 100 % (「実際のサイズ」) で、拡大も縮小もせず余白なしで印刷します。"),
+        QStringLiteral("   「ページに合わせる」で印刷したページでは補正できません。"),
         QStringLiteral("2. 定規を用紙の左端に当て、左と右の十字の縦線までを測ります (「左」「右」)。"),
         QStringLiteral("3. 定規を用紙の上端に当て、上と下の十字の横線までを測ります (「上」「下」)。"),
         QStringLiteral("4. 測った 4 つの長さ (mm) を「プリンターの補正」に入力します。"),
         QStringLiteral("   左右の十字で値が違うときは、二つの平均を入力します。"),
         QStringLiteral("   目安: 左 %1、右 %2、上 %1、下 %3 mm").arg(mm(CalibrationMarkInset), mm(paper.width() - CalibrationMarkInset),
                                                        mm(paper.height() - CalibrationMarkInset)),
+        QStringLiteral("5. 8 か所で測ると、用紙の傾きも補正し、測り違いもわかります:"),
+        QStringLiteral("   左上・右上・左下・右下の十字ごとに、左端から縦線までを測り、"),
+        QStringLiteral("   次に同じ順で上端から横線までを測って、「8 か所」に入力します。"),
+        QStringLiteral("   残差が 0.15 mm を超えたら、どこかの測り違いです。測り直してください。"),
     };
     // The middle, clear of the crosses' rows above and below.
     const double margin = CalibrationMarkInset + CrossSquare;
@@ -106,11 +112,29 @@ bool calibrationPaperUsable(const QSizeF& paper)
         && paper.width() <= CalibrationPaperMax && paper.height() <= CalibrationPaperMax;
 }
 
+std::vector<labeldata::MarginIntrusion> crossesInMargins(const QSizeF& paper, const labeldata::PrinterMargins& margins)
+{
+    const labeldata::CalibrationMarks m = labeldata::nominalMarks(paper.width(), paper.height());
+    const double half = CrossArm / 2;
+    std::vector<labeldata::MarginIntrusion> found;
+    for (int row = 0; row < 2; ++row) {
+        for (int column = 0; column < 2; ++column) {
+            const double cx = column ? m.right : m.left, cy = row ? m.bottom : m.top;
+            for (labeldata::MarginIntrusion i : labeldata::boxInMargins(cx - half, cy - half, cx + half, cy + half,
+                                                                        paper.width(), paper.height(), margins)) {
+                i.row = row;
+                i.column = column;
+                found.push_back(i);
+            }
+        }
+    }
+    return found;
+}
+
 void drawCalibrationPage(QPainter& p, const QSizeF& paper, const CalibrationPageText& t)
 {
     p.save();
-    const QPaintDevice* device = p.device();
-    p.scale(device->logicalDpiX() / 25.4, device->logicalDpiY() / 25.4);
+    p.setTransform(pageTransform(*p.device()), true);
     p.setClipRect(QRectF(QPointF(0, 0), paper));
 
     QPen pen(Qt::black, CrossLineWidth);

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "labeldata/SheetFit.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QSizeF>
 #include <QString>
+
+#include <vector>
 
 class QPainter;
 
@@ -25,6 +29,10 @@ bool calibrationPaperUsable(const QSizeF& paperMm);
 inline constexpr double CrossArm = 10;
 inline constexpr double CrossLineWidth = 0.2;
 inline constexpr double CrossSquare = 12;
+
+// The crosses whose arms reach into a printer's margins on paper of that size; row and column say
+// which cross (0 0 upper left, 0 1 upper right, 1 0 lower left, 1 1 lower right).
+std::vector<labeldata::MarginIntrusion> crossesInMargins(const QSizeF& paperMm, const labeldata::PrinterMargins& margins);
 
 // Draws the page on the painter's current page, whose top left corner is the paper's, at
 // 100 % and never calibrated: a cross at CalibrationMarkInset from each corner, beside each

@@ -549,7 +549,8 @@ QByteArray PdfEngine::finish()
     putInt(FOut, qsizetype(FPages.size()));
     FOut += " >>\nendobj\n";
     beginObject(1);
-    FOut += "<< /Type /Catalog /Pages 2 0 R >>\nendobj\n";
+    // Sizes are the paper's own: a viewer's "fit to page" would shrink every mark.
+    FOut += "<< /Type /Catalog /Pages 2 0 R /ViewerPreferences << /PrintScaling /None >> >>\nendobj\n";
     const int info = newObject();
     beginObject(info);
     FOut += "<< /Title " + textString(FTitle) + " /Creator " + textString(FCreator) + " /Producer "

@@ -204,13 +204,20 @@ QPageLayout pageLayout(const QSizeF& paperMm)
     return layout;
 }
 
+QTransform pageTransform(const QPaintDevice& device, const Calibration& c)
+{
+    QTransform t;
+    t.scale(device.logicalDpiX() / 25.4, device.logicalDpiY() / 25.4);
+    t.translate(c.offsetX, c.offsetY);
+    t.rotate(c.rotation);
+    t.scale(c.scaleX / 100, c.scaleY / 100);
+    return t;
+}
+
 void drawTestSheet(QPainter& p, const Tlabelpar& s, const SheetTitles& titles, const Calibration& c)
 {
     p.save();
-    const QPaintDevice* device = p.device();
-    p.scale(device->logicalDpiX() / 25.4, device->logicalDpiY() / 25.4);
-    p.translate(c.offsetX, c.offsetY);
-    p.scale(c.scaleX / 100, c.scaleY / 100);
+    p.setTransform(pageTransform(*p.device(), c), true);
     p.setClipRect(QRectF(0, 0, s.SheetWidth, s.SheetHeight));
 
     QPen pen(Qt::black, LineWidth);

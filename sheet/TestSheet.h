@@ -6,9 +6,11 @@
 #include <QPageLayout>
 #include <QSizeF>
 #include <QString>
+#include <QTransform>
 
 #include <cstdint>
 
+class QPaintDevice;
 class QPainter;
 
 namespace sheet {
@@ -43,6 +45,11 @@ QString sizeCaption(const Tlabelpar& style);
 // The sheet itself as the page: its exact size, never a standard one near it, and no margins.
 QPageLayout pageLayout(const Tlabelpar& style);
 QPageLayout pageLayout(const QSizeF& paperMm);
+
+// Millimetres from the paper's top-left corner to the device's pixels, as a printer with this
+// correction puts them: printed = offset + rotation × scale × position, turned about that corner.
+// Every printed page draws through it (the calibration page with none).
+QTransform pageTransform(const QPaintDevice& device, const Calibration& calibration = {});
 
 // Draws the test sheet of a drawable style on the painter's current page, whose top left corner
 // is the sheet's. Lengths are the style's own, unrounded; the calibration maps every mark.

@@ -5,27 +5,30 @@
 #include "labeldata/Cp932.h"
 #include "labeldata/Tdatatree.h"
 #include "numberedit/UpdownNumberEdit.h"
-#include "sheet/Calibration.h"
+#include "settings/Settings.h"
 #include "EditorTestSupport.h"
 #include "ModalCatcher.h"
+#include "TemporarySettings.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
-#include <QSettings>
+#include <QRadioButton>
 #include <QTest>
 
 namespace {
 
 struct CalibrationCommands : ::testing::Test {
     QTemporaryDir dir;
-    QTemporaryDir settingsHome;
-    CalibrationCommands() { QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsHome.path()); }
+    TemporarySettings settingsHome;
 };
 
 const QString Printer = QStringLiteral("Label Printer");
@@ -71,7 +74,7 @@ TEST_F(CalibrationCommands, TypedDistancesShowTheCorrectionThatOkStoresForThePri
     EXPECT_TRUE(d.LabelResult->text().contains(QStringLiteral("縦: 位置 0.30 mm、倍率 100.20 %"))) << d.LabelResult->text().toStdString();
     clickOk(d);
     EXPECT_EQ(d.result(), QDialog::Accepted);
-    const sheet::Calibration stored = sheet::loadCalibration(Printer);
+    const sheet::Calibration stored = settings::loadCalibration(Printer);
     EXPECT_NEAR(stored.offsetX, -0.4995, 0.001);
     EXPECT_NEAR(stored.scaleX, 99.900, 0.001);
     EXPECT_NEAR(stored.offsetY, 0.3006, 0.001);
@@ -96,16 +99,16 @@ TEST_F(CalibrationCommands, TypedDistancesShowTheCorrectionThatOkStoresForThePri
     });
     panel.ButtonCalibrate->click();
     EXPECT_EQ(opened, Printer);
-    EXPECT_EQ(sheet::loadCalibration(Printer), sheet::Calibration{});
+    EXPECT_EQ(settings::loadCalibration(Printer), sheet::Calibration{});
     EXPECT_EQ(panel.calibration(), sheet::Calibration{});
 
     // Cancel stores nothing.
-    sheet::saveCalibration(Printer, stored);
+    settings::saveCalibration(Printer, stored);
     TCalibrationDialog again({Printer});
     typeMarks(again, {QStringLiteral("11"), QStringLiteral("201"), QStringLiteral("11"), QStringLiteral("288")});
     again.Buttons->button(QDialogButtonBox::Cancel)->click();
     EXPECT_EQ(again.result(), QDialog::Rejected);
-    EXPECT_EQ(sheet::loadCalibration(Printer), stored);
+    EXPECT_EQ(settings::loadCalibration(Printer), stored);
 }
 
 TEST_F(CalibrationCommands, EachKindOfBadInputSaysWhyAndStoresNothing)
@@ -121,6 +124,9 @@ TEST_F(CalibrationCommands, EachKindOfBadInputSaysWhyAndStoresNothing)
         {{"10", "200", "290", "287"}, "「下」は「上」より大きな値にしてください。"},
         {{"10", "215", "10", "287"}, "横の倍率が 92.68 % になり、95 ～ 105 % の範囲を超えます。用紙と測った長さを確かめてください。"},
         {{"10", "200", "31", "308"}, "縦の位置が -21.00 mm になり、±20 mm の範囲を超えます。測った長さを確かめてください。"},
+        // A page printed with a viewer's "fit to page": 97 % both ways.
+        {{"9.7", "194", "9.7", "278"},
+         "補正ページが 97.00 % に縮小して印刷されています。「ページに合わせる」ではなく「実際のサイズ」(100 %) で印刷し、測り直してください。"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.marks.join(QLatin1Char(' ')).toStdString());
@@ -133,7 +139,7 @@ TEST_F(CalibrationCommands, EachKindOfBadInputSaysWhyAndStoresNothing)
         clickOk(d);
         EXPECT_EQ(catcher.Texts, QStringList{message + QStringLiteral("補正は保存しませんでした。")});
         EXPECT_TRUE(d.isVisible());
-        EXPECT_TRUE(sheet::calibratedPrinters().isEmpty());
+        EXPECT_TRUE(settings::calibratedPrinters().isEmpty());
     }
 
     // No printer at all: says so, offers the page as a PDF, stores nothing.
@@ -142,6 +148,102 @@ TEST_F(CalibrationCommands, EachKindOfBadInputSaysWhyAndStoresNothing)
     EXPECT_FALSE(none.ButtonPrint->isEnabled());
     EXPECT_TRUE(none.ButtonPdf->isEnabled());
     EXPECT_FALSE(none.Buttons->button(QDialogButtonBox::Ok)->isEnabled());
+}
+
+TEST_F(CalibrationCommands, EightDistancesShowTheRotationAndTheResidualAndOkStoresTheRotation)
+{
+    // A printer whose correction turns the page 0.2° clockwise.
+    const sheet::Calibration printer{0.5, -0.3, 100.1, 99.8, 0.2};
+    const labeldata::CalibrationCrosses crosses = labeldata::printedCrosses(printer, 210, 297);
+    const struct {
+        const char* what;
+        int misread; // which distance is 0.6 mm off, or -1
+        bool warns;
+    } cases[] = {{"measured well", -1, false}, {"upper-right vertical line misread", 1, true},
+                 {"lower-left horizontal line misread", 6, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TCalibrationDialog d({Printer});
+        d.show();
+        EXPECT_TRUE(d.RadioFour->isChecked());
+        EXPECT_FALSE(d.EditX[0]->isVisible());
+        d.RadioEight->click();
+        EXPECT_TRUE(d.EditX[0]->isVisible());
+        EXPECT_FALSE(d.EditLeft->isVisible());
+        for (int k = 0; k < 8; ++k) {
+            const double v = (k < 4 ? crosses.x[k] : crosses.y[k - 4]) + (k == c.misread ? 0.6 : 0);
+            type(k < 4 ? d.EditX[k] : d.EditY[k - 4], QString::number(v, 'f', 2));
+        }
+        const QString result = d.LabelResult->text();
+        EXPECT_TRUE(result.contains(QStringLiteral("回転: 右回りに 0."))) << result.toStdString();
+        EXPECT_TRUE(result.contains(QStringLiteral("°、用紙の右下の角で 1."))) << result.toStdString();
+        EXPECT_TRUE(result.contains(QStringLiteral("残差 (測った長さと補正の最大の差): "))) << result.toStdString();
+        EXPECT_EQ(result.contains(QStringLiteral("十字を測り直してください。")), c.warns) << result.toStdString();
+        clickOk(d);
+        EXPECT_EQ(d.result(), QDialog::Accepted);
+        const sheet::Calibration stored = settings::loadCalibration(Printer);
+        if (!c.warns) {
+            EXPECT_NEAR(stored.rotation, printer.rotation, 0.005);
+            EXPECT_NEAR(stored.offsetX, printer.offsetX, 0.01);
+            EXPECT_NEAR(stored.scaleY, printer.scaleY, 0.01);
+        }
+        EXPECT_GT(stored.rotation, 0.1);
+    }
+
+    // A corrected style cannot turn: its message says how far the labels stay off.
+    auto form = newWindow();
+    const QString file = dir.filePath(QStringLiteral("set.tpl"));
+    writeFile(file, workedExampleBytes());
+    form->FileOpen1Accept(file);
+    settings::saveCalibration(Printer, printer);
+    QStringList said;
+    ModalAnswers answers;
+    answers.then([&](QWidget* w) {
+        if (auto* choice = qobject_cast<QInputDialog*>(w)) {
+            choice->setTextValue(Printer);
+            choice->accept();
+        } else {
+            w->close();
+        }
+    });
+    answers.then([&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        said << (box ? box->text() : QStringLiteral("<not a message>"));
+        w->close();
+    });
+    form->FileAddCorrected1->trigger();
+    EXPECT_EQ(answers.pending(), 0u);
+    ASSERT_EQ(form->Datatree->LabelList.size(), 2u);
+    ASSERT_EQ(said.size(), 1);
+    EXPECT_TRUE(said[0].contains(QStringLiteral("このプリンターの回転 (0.200°) は補正していません。ラベルの右下の角が ")))
+        << said[0].toStdString();
+}
+
+TEST_F(CalibrationCommands, ADamagedSettingsFileIsReportedOnceAndLeftAlone)
+{
+    const std::string damaged = "[printers]\nLabel%20Printer\\offset_x_mm=3\nnot a setting\n";
+    QDir().mkpath(QFileInfo(settingsHome.filePath()).absolutePath());
+    writeFile(settingsHome.filePath(), damaged);
+    auto form = newWindow();
+    QStringList seen;
+    ModalAnswers answers;
+    for (int i = 0; i < 3; ++i)
+        answers.then([&](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            seen << (box ? box->text() : w->objectName());
+            w->close();
+        });
+    // Each time: the printer question, or that no printer has a correction.
+    form->FileAddCorrected1->trigger();
+    form->FileAddCorrected1->trigger();
+    EXPECT_EQ(answers.pending(), 0u);
+    ASSERT_EQ(seen.size(), 3);
+    const QString said = QStringLiteral("設定ファイル '%1' の 3 行目が読めません。プリンターの補正はないものとして続けます。"
+                                      "新しい補正を保存するまで、このファイルは書き換えません。")
+                           .arg(settingsHome.filePath());
+    EXPECT_EQ(seen[0], said);
+    EXPECT_EQ(seen.count(said), 1);
+    EXPECT_EQ(readFile(settingsHome.filePath()), damaged);
 }
 
 TEST_F(CalibrationCommands, AddCorrectedStyleAddsOneCorrectedStyleNamedForThePrinter)
@@ -162,7 +264,7 @@ TEST_F(CalibrationCommands, AddCorrectedStyleAddsOneCorrectedStyleNamedForThePri
         EXPECT_EQ(form->Datatree->LabelList.size(), 1u);
     }
 
-    sheet::saveCalibration(Printer, {1.5, -0.7, 101, 99});
+    settings::saveCalibration(Printer, {1.5, -0.7, 101, 99});
     QStringList offered;
     ModalAnswers answers;
     answers.then([&](QWidget* w) {

@@ -2,6 +2,8 @@
 
 #include "editor/Unit1.h"
 #include "labeldata/Tdatatree.h"
+#include "ModalCatcher.h"
+#include "TemporarySettings.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -10,7 +12,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
@@ -87,6 +88,7 @@ private:
         QWidget* modal = QApplication::activeModalWidget();
         if (modal != answered)
             answered = nullptr; // closed, or another dialog on top: a later showing is a new one
+        unanswered.waiting(modal && modal != inAnswer && modal != answered && next >= answers.size() ? modal : nullptr);
         if (!modal || modal == inAnswer)
             return;
         // Qt's file dialog reads a new folder in the background and may stay open when answered
@@ -118,6 +120,7 @@ private:
     QWidget* inAnswer = nullptr;
     QPointer<QWidget> answered;
     int stillUp = 0;
+    UnansweredDialog unanswered;
 };
 
 // A window as the program starts it.
@@ -129,11 +132,8 @@ std::unique_ptr<TForm1> newWindow();
 struct TemporaryHome {
     QTemporaryDir dir;
     QByteArray saved = qgetenv("HOME");
-    TemporaryHome()
-    {
-        qputenv("HOME", dir.path().toLocal8Bit());
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.filePath(QStringLiteral(".config")));
-    }
+    TemporarySettings settings{dir.filePath(QStringLiteral(".config"))};
+    TemporaryHome() { qputenv("HOME", dir.path().toLocal8Bit()); }
     ~TemporaryHome() { qputenv("HOME", saved); }
 };
 

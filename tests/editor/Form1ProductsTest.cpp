@@ -57,13 +57,16 @@ TEST(Form1Products, SearchNarrowsTheListAsTheUserTypesAndThePreviewFollows)
     const auto files = productfiles::writeAll(dir.path());
     ProductDialog d({files.glabelsFolder, files.libreOfficeFile});
     d.show();
-    EXPECT_EQ(column(d, 1), (QStringList{"T-3x12", "T-3x12B", "T-INCH", "T-POINT", "FSCGN863", "LB-EL44"}));
-    EXPECT_EQ(column(d, 0)[4], QStringLiteral("ヒサゴ"));
+    EXPECT_EQ(column(d, 1), (QStringList{"T-3x12", "T-3x12B", "T-INCH", "T-POINT", "T-ROUND", "T-CD", "FSCGN863", "LB-EL44"}));
+    EXPECT_EQ(column(d, 0)[6], QStringLiteral("ヒサゴ"));
+    // The shape the rectangles stand for, before "Round" in gLabels' own Japanese.
+    EXPECT_EQ(column(d, 2)[4], QStringLiteral("【円形】円"));
     EXPECT_EQ(column(d, 3)[2], QStringLiteral("215.9 × 279.4"));
-    EXPECT_EQ(column(d, 4)[4], QStringLiteral("86.4 × 42.3"));
+    EXPECT_EQ(column(d, 4)[6], QStringLiteral("86.4 × 42.3"));
+    EXPECT_EQ(column(d, 4)[5], QStringLiteral("117 × 117"));
     EXPECT_EQ(column(d, 5)[0], QStringLiteral("3 × 12"));
     EXPECT_EQ(d.SkippedLabel->text(),
-              QStringLiteral("一覧にない製品 10 件: 丸形ラベル 1、CDラベル 1、複数の配置 1、ロール紙 1、台紙からはみ出す配置 1、"
+              QStringLiteral("一覧にない製品 8 件: 複数の配置 1、ロール紙 1、台紙からはみ出す配置 1、"
                              "不明な用紙サイズ 1、不明な参照先 2、不正な値 2"));
 
     const struct {
@@ -76,7 +79,7 @@ TEST(Form1Products, SearchNarrowsTheListAsTheUserTypesAndThePreviewFollows)
         {"宛名", {"T-INCH", "FSCGN863"}}, // "Address labels" in gLabels' own Japanese
         {"testmaker 60", {"T-3x12", "T-3x12B"}},
         {"xyz", {}},
-        {"", {"T-3x12", "T-3x12B", "T-INCH", "T-POINT", "FSCGN863", "LB-EL44"}},
+        {"", {"T-3x12", "T-3x12B", "T-INCH", "T-POINT", "T-ROUND", "T-CD", "FSCGN863", "LB-EL44"}},
     };
     for (const auto& r : rows) {
         d.SearchEdit->clear();
@@ -92,7 +95,7 @@ TEST(Form1Products, SearchNarrowsTheListAsTheUserTypesAndThePreviewFollows)
     // The preview draws the product under the cursor as the main window would.
     selectRows(d, {0});
     const QImage first = d.ProductPreview->Picture().copy();
-    selectRows(d, {4});
+    selectRows(d, {6});
     EXPECT_NE(d.ProductPreview->Picture(), first);
     EXPECT_EQ(d.ProductPreview->Picture().size(), QSize(249, 289));
 }
@@ -111,7 +114,7 @@ TEST(Form1Products, OkAddsTheSelectedProductsAtTheEndAsPlusDoes)
     answers.then([&](QWidget* w) {
         auto* d = qobject_cast<ProductDialog*>(w);
         ASSERT_NE(d, nullptr);
-        EXPECT_EQ(d->ProductList->model()->rowCount(), 4);
+        EXPECT_EQ(d->ProductList->model()->rowCount(), 6);
         // From the event loop, so the file dialog is answered next.
         QTimer::singleShot(0, d->AddFileButton, &QPushButton::click);
     });
@@ -120,8 +123,8 @@ TEST(Form1Products, OkAddsTheSelectedProductsAtTheEndAsPlusDoes)
         auto* d = qobject_cast<ProductDialog*>(w);
         ASSERT_NE(d, nullptr);
         // The added file joins the list.
-        EXPECT_EQ(d->ProductList->model()->rowCount(), 6);
-        selectRows(*d, {2, 4});
+        EXPECT_EQ(d->ProductList->model()->rowCount(), 8);
+        selectRows(*d, {2, 6});
         d->Buttons->button(QDialogButtonBox::Ok)->click();
     });
     form->AddProducts1->trigger();
@@ -178,12 +181,12 @@ TEST(Form1Products, LikeCheckBoxListsTheProductsOfTheWindowsFieldsAndSkippedOnes
     answers.then([&](QWidget* w) {
         auto* d = qobject_cast<ProductDialog*>(w);
         ASSERT_NE(d, nullptr);
-        EXPECT_EQ(column(*d, 1).size(), 6);
+        EXPECT_EQ(column(*d, 1).size(), 8);
         d->LikeCheckBox->click();
         EXPECT_EQ(column(*d, 1), QStringList{QStringLiteral("T-INCH")});
-        EXPECT_EQ(d->CountLabel->text(), QStringLiteral("6 件中 1 件を表示"));
+        EXPECT_EQ(d->CountLabel->text(), QStringLiteral("8 件中 1 件を表示"));
         d->LikeCheckBox->click();
-        EXPECT_EQ(column(*d, 1).size(), 6);
+        EXPECT_EQ(column(*d, 1).size(), 8);
         // A size typed in the search box, and a product that is not listed named with its reason.
         d->SearchEdit->setText(QStringLiteral("66.7×25.4"));
         EXPECT_EQ(column(*d, 1), QStringList{QStringLiteral("T-INCH")});

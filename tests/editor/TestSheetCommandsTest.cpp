@@ -2,12 +2,13 @@
 #include "editor/GroupNameEdit.h"
 #include "editor/TestPrint.h"
 #include "numberedit/UpdownNumberEdit.h"
-#include "sheet/Calibration.h"
+#include "settings/Settings.h"
 #include "sheet/PdfExport.h"
 #include "toolkit/Application.h"
 #include "toolkit/SpinEdit.h"
 #include "EditorTestSupport.h"
 #include "PdfProbe.h"
+#include "TemporarySettings.h"
 
 #include <gtest/gtest.h>
 
@@ -16,14 +17,14 @@
 #include <QDir>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QSettings>
+
+#include <cmath>
 
 namespace {
 
 struct TestSheetCommands : ::testing::Test {
     QTemporaryDir dir;
-    QTemporaryDir settingsHome;
-    TestSheetCommands() { QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsHome.path()); }
+    TemporarySettings settingsHome;
     QString path(const QString& name) const { return dir.filePath(name); }
 };
 
@@ -186,20 +187,10 @@ TEST_F(TestSheetCommands, PrintingMovesEveryMarkByTheCalibrationAndThePdfStaysUn
     s.SheetWidth = 210, s.SheetHeight = 297, s.LabelWidth = 63.5, s.LabelHeight = 38.1;
     s.Columns = 3, s.Rows = 7, s.LeftMargin = 7.21, s.TopMargin = 15.15, s.RightMargin = 7.21;
     s.BottomMargin = 15.15, s.HorizontalSpacing = 2.54, s.VerticalSpacing = 0;
-    const sheet::Calibration c{1.5, -0.7, 101, 99};
-    const QString exported = path(QStringLiteral("export.pdf")), printed = path(QStringLiteral("printed.pdf"));
+    const QString exported = path(QStringLiteral("export.pdf"));
     sheet::writeTestSheetPdf(exported, {{s, {}}});
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(printed);
-    printer.setPageLayout(sheet::pageLayout(s));
-    printTestSheet(printer, s, {}, c);
-
-    const pdfprobe::Raster plain = pdfprobe::rasterise(exported), moved = pdfprobe::rasterise(printed);
+    const pdfprobe::Raster plain = pdfprobe::rasterise(exported);
     ASSERT_GT(plain.width, 0);
-    ASSERT_GT(moved.width, 0);
-    auto px = [&](double x) { return c.offsetX + c.scaleX / 100 * x; };
-    auto py = [&](double y) { return c.offsetY + c.scaleY / 100 * y; };
     // Label edges, margin lines and the rulers' 10 and 100 mm marks.
     std::vector<double> xs{s.LeftMargin, s.SheetWidth - s.RightMargin}, ys{s.TopMargin, s.SheetHeight - s.BottomMargin};
     for (int j = 0; j < s.Columns; ++j)
@@ -208,27 +199,55 @@ TEST_F(TestSheetCommands, PrintingMovesEveryMarkByTheCalibrationAndThePdfStaysUn
     for (int i = 1; i < s.Rows; ++i)
         ys.push_back(s.TopMargin + i * s.LabelHeight);
     const double midY = s.TopMargin + s.LabelHeight / 2, midX = s.LeftMargin + s.LabelWidth / 2;
-    for (double x : xs) {
-        SCOPED_TRACE(testing::Message() << "x " << x);
-        EXPECT_NEAR(plain.verticalLine(x, midY - 10, midY + 10), x, 0.1);
-        EXPECT_NEAR(moved.verticalLine(px(x), py(midY - 10), py(midY + 10)), px(x), 0.1);
-    }
-    for (double y : ys) {
-        SCOPED_TRACE(testing::Message() << "y " << y);
-        EXPECT_NEAR(plain.horizontalLine(y, midX - 10, midX + 10), y, 0.1);
-        EXPECT_NEAR(moved.horizontalLine(py(y), px(midX - 10), px(midX + 10)), py(y), 0.1);
-    }
-    for (double mark : {10.0, 100.0}) {
-        SCOPED_TRACE(testing::Message() << "ruler " << mark);
-        EXPECT_NEAR(plain.verticalLine(mark, 0.2, 1.4), mark, 0.1);
-        EXPECT_NEAR(moved.verticalLine(px(mark), py(0.2), py(1.4)), px(mark), 0.1);
-        EXPECT_NEAR(moved.horizontalLine(py(mark), px(0.2), px(1.4)), py(mark), 0.1);
+    const double farY = s.SheetHeight - s.BottomMargin - s.LabelHeight / 2, farX = s.SheetWidth - s.RightMargin - s.LabelWidth / 2;
+    for (double x : xs)
+        EXPECT_NEAR(plain.verticalLine(x, midY - 10, midY + 10), x, 0.1) << "x " << x;
+    for (double y : ys)
+        EXPECT_NEAR(plain.horizontalLine(y, midX - 10, midX + 10), y, 0.1) << "y " << y;
+    for (double mark : {10.0, 100.0})
+        EXPECT_NEAR(plain.verticalLine(mark, 0.2, 1.4), mark, 0.1) << "ruler " << mark;
+
+    const sheet::Calibration corrections[] = {{1.5, -0.7, 101, 99}, {1.5, -0.7, 101, 99, 0.2}, {-0.8, 1.1, 99.5, 100.4, -0.3}};
+    for (const sheet::Calibration& c : corrections) {
+        SCOPED_TRACE(testing::Message() << "rotation " << c.rotation);
+        const QString printed = path(QStringLiteral("printed.pdf"));
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(printed);
+        printer.setPageLayout(sheet::pageLayout(s));
+        printTestSheet(printer, s, {}, c);
+        const pdfprobe::Raster moved = pdfprobe::rasterise(printed);
+        ASSERT_GT(moved.width, 0);
+        // printed = offset + rotation × scale × position, turned about the paper's corner.
+        const double turn = c.rotation * M_PI / 180;
+        auto at = [&](double x, double y) {
+            const double sx = c.scaleX / 100 * x, sy = c.scaleY / 100 * y;
+            return QPointF(c.offsetX + std::cos(turn) * sx - std::sin(turn) * sy,
+                           c.offsetY + std::sin(turn) * sx + std::cos(turn) * sy);
+        };
+        // A line found over a short stretch around the point it passes through, near the paper's
+        // corner and far from it, where a rotation moves it most.
+        for (double x : xs)
+            for (double y : {midY, farY}) {
+                const QPointF p = at(x, y);
+                EXPECT_NEAR(moved.verticalLine(p.x(), p.y() - 8, p.y() + 8), p.x(), 0.1) << "x " << x << " at y " << y;
+            }
+        for (double y : ys)
+            for (double x : {midX, farX}) {
+                const QPointF p = at(x, y);
+                EXPECT_NEAR(moved.horizontalLine(p.y(), p.x() - 8, p.x() + 8), p.y(), 0.1) << "y " << y << " at x " << x;
+            }
+        for (double mark : {10.0, 100.0}) {
+            const QPointF v = at(mark, 0.8), h = at(0.8, mark);
+            EXPECT_NEAR(moved.verticalLine(v.x(), v.y() - 0.5, v.y() + 0.5), v.x(), 0.1) << "ruler " << mark;
+            EXPECT_NEAR(moved.horizontalLine(h.y(), h.x() - 0.5, h.x() + 0.5), h.y(), 0.1) << "ruler " << mark;
+        }
     }
 }
 
 TEST_F(TestSheetCommands, ThePrintDialogCarriesTheCalibrationWithoutAnyPrinter)
 {
-    sheet::saveCalibration(QStringLiteral("Label Printer"), {1.5, -0.7, 101, 99});
+    settings::saveCalibration(QStringLiteral("Label Printer"), {1.5, -0.7, 101, 99});
     auto form = newWindow();
     QString sectionTitle;
     bool fieldsEnabled = true;
@@ -253,7 +272,6 @@ TEST_F(TestSheetCommands, ThePrintDialogCarriesTheCalibrationWithoutAnyPrinter)
     EXPECT_EQ(answers.pending(), 0u);
     const auto printed = pdfprobe::pageSizes(path(QStringLiteral("dialog.pdf")));
     ASSERT_EQ(printed.size(), 1u);
-    // Qt's own PDF output has whole points.
     EXPECT_NEAR(printed[0].width(), 211, 0.2);
     EXPECT_NEAR(printed[0].height(), 297, 0.2);
 

@@ -89,8 +89,9 @@ TEST(Conversion, GridBecomesMarginsAndSpacingsOrIsRefusedWithItsReason)
     }
 }
 
-TEST(Conversion, NameIsBrandAndPartOrThePartAloneWhenThatWouldBeCut)
+TEST(Conversion, NameIsBrandAndPartOrThePartAloneWhenThatWouldBeCutNumberedWhenItRepeats)
 {
+    // In the order a database lists them; a name repeats as stored, after any cut.
     const struct {
         const char* brand;
         const char* part;
@@ -102,9 +103,14 @@ TEST(Conversion, NameIsBrandAndPartOrThePartAloneWhenThatWouldBeCut)
         {"ヒサゴ", "FSCGN863", "ヒサゴ FSCGN863"},           // 6 + 1 + 8 bytes
         {"エーワン", "28171-ABCDE", "28171-ABCDE"},          // 8 + 1 + 11 would be cut
         {"Maker", "宛名ラベル１２面用紙", "宛名ラベル１２面用"}, // 20 bytes: cut before a character, not inside
+        {"Hisago", "ELM001", "Hisago ELM001 (2)"},          // one id twice
+        {"Hisago", "ELM001", "Hisago ELM001 (3)"},
+        {"Avery", "L7160-100", "L7160-100 (2)"},            // the number would cut "Avery L7160-100"
+        {"Maker", "宛名ラベル１２面用紙２", "宛名ラベル１２ (2)"}, // the same once cut
     };
+    std::unordered_set<std::string> taken;
     for (const auto& r : rows) {
-        const std::string name = styleName(QString::fromUtf8(r.brand), QString::fromUtf8(r.part));
+        const std::string name = styleName(QString::fromUtf8(r.brand), QString::fromUtf8(r.part), taken);
         EXPECT_EQ(cp932::visibleText(name), QString::fromUtf8(r.visible)) << r.brand << " " << r.part;
         EXPECT_LE(name.size(), 18u);
         EXPECT_TRUE(cp932::isValid(name.substr(0, name.find('\0')))) << r.part;

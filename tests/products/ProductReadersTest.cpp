@@ -45,9 +45,14 @@ TEST(ProductReaders, GlabelsTemplatesConvertInTheirOwnUnitsOrAreSkippedWithAReas
 {
     QTemporaryDir dir;
     const auto files = productfiles::writeAll(dir.path());
+    // A stray FIFO beside the templates is passed over by name, without being opened.
+    const QString fifo = files.glabelsFolder + QStringLiteral("/pipe.xml");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     Catalogue c;
     c.addSource(files.glabelsFolder);
     ASSERT_TRUE(c.errors().empty()) << c.errors().front().message();
+    ASSERT_EQ(c.warnings().size(), 1u);
+    EXPECT_EQ(c.warnings()[0].message(), "cannot read '" + fifo.toStdString() + "': it is a FIFO (named pipe), not a regular file");
 
     // Lengths in inches and points, exact values before the file rounds them to thousandths of an inch.
     const struct {
@@ -58,6 +63,9 @@ TEST(ProductReaders, GlabelsTemplatesConvertInTheirOwnUnitsOrAreSkippedWithAReas
         {"T-3x12", 210, 297, 60, 20, 12, 28.5, 14, 28.5, 2, 0, 3, 12},
         {"T-INCH", 215.9, 279.4, 66.675, 25.4, 4.7625, 12.7, 4.7625, 12.7, 3.175, 0, 3, 10},
         {"T-POINT", 215.9, 279.4, 50.8, 25.4, 6.35, 6.35, 6.35, 19.05, 0, 0, 4, 10},
+        // A round or CD label by its bounding box.
+        {"T-ROUND", 210, 297, 40, 40, 5, 5, 15, 12, 10, 8, 4, 6},
+        {"T-CD", 210, 297, 117, 117, 46.5, 21.5, 46.5, 21.5, 0, 20, 1, 2},
     };
     for (const auto& r : converted) {
         const Product* p = find(c, QLatin1String(r.part));
@@ -76,6 +84,8 @@ TEST(ProductReaders, GlabelsTemplatesConvertInTheirOwnUnitsOrAreSkippedWithAReas
         EXPECT_EQ(p->source, files.glabelsFile);
     }
     EXPECT_EQ(find(c, QStringLiteral("T-INCH"))->description, QStringLiteral("Address labels"));
+    EXPECT_EQ(find(c, QStringLiteral("T-ROUND"))->description, QStringLiteral("【円形】Round"));
+    EXPECT_EQ(find(c, QStringLiteral("T-CD"))->description, QStringLiteral("【CD/DVD】CD"));
 
     // An equiv takes the geometry and description of the template it names.
     const Product* copy = find(c, QStringLiteral("T-3x12B"));
@@ -89,8 +99,6 @@ TEST(ProductReaders, GlabelsTemplatesConvertInTheirOwnUnitsOrAreSkippedWithAReas
         SkipReason reason;
         const char* detailHas;
     } skipped[] = {
-        {"T-ROUND", SkipReason::RoundLabel, "Label-round"},
-        {"T-CD", SkipReason::CdLabel, "Label-cd"},
         {"T-TWO", SkipReason::SeveralLayouts, "2 layouts"},
         {"T-WIDE", SkipReason::GridLeavesSheet, "right margin"},
         {"T-BAD", SkipReason::Malformed, "attribute 'width' of Label-rectangle on line 39: '6O mm'"},
@@ -153,12 +161,9 @@ TEST(ProductReaders, SourcesThatCannotBeReadAreNamedAndAddNothing)
     QFile::setPermissions(locked, QFileDevice::WriteOwner);
     const bool root = QDir(locked).isReadable();
 
-    // Nothing waits: a FIFO or a folder holding one is refused by name without being opened.
+    // Nothing waits: a FIFO is refused by name without being opened.
     const QString fifo = dir.filePath(QStringLiteral("pipe.xml"));
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    const QString fifoFolder = dir.filePath(QStringLiteral("withpipe"));
-    QDir().mkpath(fifoFolder);
-    ASSERT_EQ(mkfifo(QFile::encodeName(fifoFolder + QStringLiteral("/x.xml")).constData(), 0600), 0);
     const QString loop = dir.filePath(QStringLiteral("loop.xml"));
     ASSERT_EQ(::symlink("loop.xml", QFile::encodeName(loop).constData()), 0);
     const QString secondRoot = dir.filePath(QStringLiteral("tworoots.xml"));
@@ -178,7 +183,6 @@ TEST(ProductReaders, SourcesThatCannotBeReadAreNamedAndAddNothing)
         {dir.filePath(QStringLiteral("missing.xml")), SourceError::Missing, "does not exist"},
         {locked, SourceError::UnreadableFolder, "cannot read the folder"},
         {fifo, SourceError::UnreadableFile, "it is a FIFO (named pipe), not a regular file", labeldata::FileKind::Fifo},
-        {fifoFolder, SourceError::UnreadableFile, "x.xml': it is a FIFO", labeldata::FileKind::Fifo},
         {loop, SourceError::UnreadableFile, "it is a loop of symbolic links", labeldata::FileKind::LinkLoop},
         {secondRoot, SourceError::MalformedXml, ":2:"},
         {strayTag, SourceError::MalformedXml, "malformed XML"},
@@ -230,6 +234,7 @@ TEST(ProductReaders, SearchFoldsCaseAndWidthAndWantsEveryWord)
         {"宛名", "T-INCH FSCGN863"}, // T-INCH's "Address labels" in gLabels' own Japanese
         {"60 x 20", "T-3x12 T-3x12B"},
         {"sanwa 12PCS", "LB-EL44"},
+        {"円形", "T-ROUND"}, // the shape before the description
         {"nothing-like-this", ""},
     };
     for (const auto& r : rows)
@@ -269,6 +274,7 @@ TEST(ProductReaders, SearchFindsLabelSizesAndGridsAndNamesSkippedProducts)
         {"2x6 ヒサゴ", "FSCGN863"},
         {"86.4", "FSCGN863"},
         {"testmaker 50.8", "T-POINT"},
+        {"117x117", "T-CD"},        // a CD by its bounding box
         {"t-wide", "skipped:T-WIDE"},
     };
     for (const auto& r : rows)

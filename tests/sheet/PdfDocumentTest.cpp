@@ -1,5 +1,8 @@
-// The PDF writer beyond what a test sheet exercises: fonts that may not be embedded, and clips.
+// The PDF writer beyond what a test sheet exercises: fonts that may not be embedded, clips, and
+// what it asks of a viewer that prints it.
+#include "sheet/CalibrationPage.h"
 #include "sheet/PdfDocument.h"
+#include "sheet/PdfExport.h"
 #include "PdfProbe.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +10,7 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtEndian>
 
@@ -78,5 +82,37 @@ TEST(PdfDocument, TextReachesThePageEmbeddedOrAsOutlinesAndClipsHold)
         EXPECT_EQ(r.ink(550, 150), 0);   // left of it
         EXPECT_EQ(r.ink(650, 50), 0);    // above it
         EXPECT_EQ(r.ink(650, 300), 0);   // below it
+    }
+}
+
+TEST(PdfDocument, EveryPdfAsksViewersToPrintAtActualSize)
+{
+    Tlabelpar style;
+    style.SheetWidth = 210, style.SheetHeight = 297, style.LabelWidth = 91, style.LabelHeight = 55;
+    style.Columns = 2, style.Rows = 5, style.LeftMargin = 14, style.TopMargin = 11;
+    const struct {
+        const char* what;
+        QByteArray pdf;
+    } cases[] = {
+        {"test sheet", sheet::testSheetPdf({{style, {}}})},
+        {"calibration page", sheet::calibrationPagePdf({210, 297}, {})},
+    };
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString path = dir.filePath(QStringLiteral("page.pdf"));
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(c.pdf);
+        f.close();
+        // The catalogue is the object the trailer's /Root names.
+        const QString trailer = QString::fromUtf8(pdfprobe::run(QStringLiteral("qpdf"), {QStringLiteral("--show-object=trailer"), path}));
+        const QRegularExpressionMatch root = QRegularExpression(QStringLiteral(R"(/Root (\d+) 0 R)")).match(trailer);
+        ASSERT_TRUE(root.hasMatch()) << trailer.toStdString();
+        const QString catalogue = QString::fromUtf8(
+            pdfprobe::run(QStringLiteral("qpdf"), {QStringLiteral("--show-object=") + root.captured(1), path}));
+        EXPECT_TRUE(catalogue.contains(QStringLiteral("/Type /Catalog"))) << catalogue.toStdString();
+        EXPECT_TRUE(catalogue.contains(QRegularExpression(QStringLiteral(R"(/ViewerPreferences << /PrintScaling /None >>)"))))
+            << catalogue.toStdString();
     }
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 // Reads PDFs back with poppler's tools and checks them with qpdf: page sizes from pdfinfo, and lines from a greyscale
-// raster of pdftoppm at 254 dpi, ten pixels to the millimetre.
+// raster of pdftoppm (or MuPDF) at 254 dpi, ten pixels to the millimetre.
 #include <QByteArray>
 #include <QProcess>
 #include <QRegularExpression>
@@ -124,14 +124,10 @@ private:
     }
 };
 
-// Page `page` (from 1) at 254 dpi in grey.
-inline Raster rasterise(const QString& pdf, int page = 1)
+// A binary PGM ("P5\n<width> <height>\n255\n" and the pixels) as a raster; empty when it is none.
+inline Raster fromPgm(const QByteArray& pgm)
 {
-    const QString n = QString::number(page);
-    const QByteArray pgm = run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("254"), QStringLiteral("-gray"),
-                                                            QStringLiteral("-f"), n, QStringLiteral("-l"), n, pdf});
     Raster r;
-    // "P5\n<width> <height>\n255\n" and the pixels.
     const QList<QByteArray> head = pgm.left(64).split('\n');
     if (head.size() < 4 || head[0] != "P5")
         return r;
@@ -143,6 +139,24 @@ inline Raster rasterise(const QString& pdf, int page = 1)
     if (r.pixels.size() != qsizetype(r.width) * r.height)
         r = {};
     return r;
+}
+
+// Page `page` (from 1) at 254 dpi in grey.
+inline Raster rasterise(const QString& pdf, int page = 1)
+{
+    const QString n = QString::number(page);
+    return fromPgm(run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("254"), QStringLiteral("-gray"),
+                                                    QStringLiteral("-f"), n, QStringLiteral("-l"), n, pdf}));
+}
+
+// The same drawn by MuPDF, which keeps a thin line's place within the pixel in its shades of
+// grey (poppler moves it onto whole pixels): a line's centre to about a hundredth of a millimetre.
+inline Raster rasteriseFinely(const QString& pdf, int page = 1)
+{
+    return fromPgm(run(QStringLiteral("mutool"), {QStringLiteral("draw"), QStringLiteral("-q"), QStringLiteral("-r"),
+                                                  QStringLiteral("254"), QStringLiteral("-c"), QStringLiteral("gray"),
+                                                  QStringLiteral("-F"), QStringLiteral("pgm"), QStringLiteral("-o"),
+                                                  QStringLiteral("-"), pdf, QString::number(page)}));
 }
 
 } // namespace pdfprobe

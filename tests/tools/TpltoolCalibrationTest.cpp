@@ -45,13 +45,7 @@ Patch patch(const QString& pdf, QSizeF stretchedPx, QPointF centrePx, double siz
          QStringLiteral("-scale-to-y"), QString::number(int(stretchedPx.height())), QStringLiteral("-x"),
          QString::number(p.left), QStringLiteral("-y"), QString::number(p.top), QStringLiteral("-W"),
          QString::number(p.size), QStringLiteral("-H"), QString::number(p.size), pdf});
-    const QList<QByteArray> head = pgm.left(64).split('\n');
-    if (head.size() >= 4 && head[0] == "P5") {
-        const QList<QByteArray> size = head[1].split(' ');
-        p.raster.width = size.value(0).toInt();
-        p.raster.height = size.value(1).toInt();
-        p.raster.pixels = pgm.mid(head[0].size() + head[1].size() + head[2].size() + 3);
-    }
+    p.raster = pdfprobe::fromPgm(pgm);
     return p;
 }
 
@@ -223,6 +217,22 @@ TEST(TpltoolCalibration, TheMeasuredCorrectionAndTheCorrectedStylesUndoASimulate
             EXPECT_NEAR(json[QStringLiteral("scale_y")].toDouble(), 100 / by, 0.01);
             EXPECT_NEAR(json[QStringLiteral("offset_x")].toDouble(), -pr.ax / bx, 0.02);
             EXPECT_NEAR(json[QStringLiteral("offset_y")].toDouble(), -pr.ay / by, 0.02);
+            EXPECT_EQ(json[QStringLiteral("rotation_deg")].toDouble(-1), 0);
+            EXPECT_EQ(json[QStringLiteral("residual_mm")].toDouble(-1), 0);
+            // Each cross on its own gives the same, no rotation, and distances that agree.
+            QStringList eight{QStringLiteral("calibrate"), QStringLiteral("--paper"), QLatin1String(paperCase.paper),
+                              QStringLiteral("--json")};
+            for (const QPointF& cross : c)
+                eight << QString::number(cross.x(), 'f', 4);
+            for (const QPointF& cross : c)
+                eight << QString::number(cross.y(), 'f', 4);
+            const ToolRun each = tpltool(eight);
+            ASSERT_EQ(each.status, 0) << each.err.toStdString();
+            const QJsonObject fit = QJsonDocument::fromJson(each.out.toUtf8()).object();
+            for (const char* key : {"offset_x", "offset_y", "scale_x", "scale_y"})
+                EXPECT_NEAR(fit[QLatin1String(key)].toDouble(), json[QLatin1String(key)].toDouble(), 0.02) << key;
+            EXPECT_NEAR(fit[QStringLiteral("rotation_deg")].toDouble(-1), 0, 0.005);
+            EXPECT_LT(fit[QStringLiteral("residual_mm")].toDouble(-1), 0.03);
 
             // The styles corrected with what was measured, printed by the same printer uncorrected.
             const QString out = dir.filePath(QStringLiteral("out%1.tpl").arg(round++));
@@ -279,9 +289,14 @@ TEST(TpltoolCalibration, RefusedCommandLinesSayWhyAndWriteNothing)
         {{"calibrate", "10", "200"}, 2, "four measured distances"},
         {{"calibrate", "10", "9", "10", "287"}, 2, "RIGHT must be more than LEFT"},
         {{"calibrate", "10", "200", "287", "287"}, 2, "BOTTOM must be more than TOP"},
-        {{"calibrate", "10", "215", "10", "287"}, 2, "horizontal scale would be 92.68 %"},
-        {{"calibrate", "31", "221", "10", "287"}, 2, "horizontal offset would be -21.00 mm"},
+        {{"calibrate", "10", "215", "10", "287"}, 1, "horizontal scale would be 92.68 %"},
+        {{"calibrate", "31", "221", "10", "287"}, 1, "horizontal offset would be -21.00 mm"},
         {{"calibrate", "--paper", "A7", "10", "200", "10", "287"}, 2, "unknown paper 'A7'"},
+        {{"calibrate", "10", "200", "10", "287", "10"}, 2, "or the eight X1 X2 X3 X4 Y1 Y2 Y3 Y4"},
+        {{"calibrate", "10", "200", "10", "9", "10", "10", "287", "287"}, 2, "X4 more than X3"},
+        // A page printed with a viewer's "fit to page" comes out at about 97 %.
+        {{"calibrate", "9.7", "194.0", "9.7", "278.0"}, 1, "printed reduced (\"fit to page\"); print it at 100 %"},
+        {{"calibrate", "9.7", "194.0", "9.7", "194.0", "9.7", "9.7", "278.0", "278.0"}, 1, "\"fit to page\"); print it at 100 %"},
         {{"calibration-sheet", dir.filePath("x.pdf"), "--paper", "50x50"}, 2, "paper of 80 to 1000 mm"},
         {{"correct", in, out, "--offset", "1,2"}, 2, "give both --offset and --scale"},
         {{"correct", in, out, "--offset", "1", "--scale", "100,100"}, 2, "--offset takes two numbers"},

@@ -2,6 +2,7 @@
 // templates, LibreOffice adds the extension and lists its labels, librsvg draws the blank SVG, and
 // all come back to the numbers of the file.
 #include "PdfProbe.h"
+#include "ToolRun.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -23,31 +23,11 @@
 
 namespace {
 
-struct ProgramRun {
-    int status;
-    QString out;
-    QString err;
-};
-
-ProgramRun run(const QString& program, const QStringList& args, const QString& home = {})
-{
-    QProcess p;
-    if (!home.isEmpty()) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), home);
-        env.remove(QStringLiteral("XDG_CONFIG_HOME"));
-        p.setProcessEnvironment(env);
-        p.setWorkingDirectory(home);
-    }
-    p.start(program, args);
-    p.waitForFinished(-1);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
+using ProgramRun = ToolRun;
 
 ProgramRun tool(const QStringList& args)
 {
-    return run(QStringLiteral(TPLTOOL_PATH), args);
+    return tpltool(args);
 }
 
 void writeFile(const QString& path, const QByteArray& bytes)

@@ -148,13 +148,15 @@ int calibrateCommand(const QStringList& arguments)
     if (!args.parse(arguments, 0))
         return Failure;
     const QStringList values = args.positional();
-    if (values.size() != 4)
-        return refuseWords("give the four measured distances LEFT RIGHT TOP BOTTOM in millimetres");
+    const bool eight = values.size() == 8;
+    if (values.size() != 4 && !eight)
+        return refuseWords("give the four measured distances LEFT RIGHT TOP BOTTOM, or the eight X1 X2 X3 X4 Y1 Y2 Y3 Y4, "
+                           "in millimetres");
     const std::optional<Paper> paper = paperOption(args);
     if (!paper)
         return Failure;
-    double marks[4];
-    for (int i = 0; i < 4; ++i) {
+    double marks[8];
+    for (qsizetype i = 0; i < values.size(); ++i) {
         const std::optional<double> v = number(values[i]);
         if (!v) {
             printErr(quoted(values[i]) + " is not a number of millimetres; nothing calculated");
@@ -162,8 +164,11 @@ int calibrateCommand(const QStringList& arguments)
         }
         marks[i] = *v;
     }
-    const labeldata::CalibrationResult r = labeldata::calibrationFromMarks(
-        {marks[0], marks[1], marks[2], marks[3]}, paper->size.width(), paper->size.height());
+    const double width = paper->size.width(), height = paper->size.height();
+    const labeldata::CalibrationResult r = eight
+        ? labeldata::calibrationFromCrosses({{marks[0], marks[1], marks[2], marks[3]}, {marks[4], marks[5], marks[6], marks[7]}},
+                                            width, height)
+        : labeldata::calibrationFromMarks({marks[0], marks[1], marks[2], marks[3]}, width, height);
     switch (r.problem) {
     case labeldata::CalibrationProblem::None:
         break;
@@ -171,31 +176,53 @@ int calibrateCommand(const QStringList& arguments)
         printErr("a distance is not a number; nothing calculated");
         return Failure;
     case labeldata::CalibrationProblem::MarksOutOfOrder:
-        printErr(r.across ? "RIGHT must be more than LEFT; nothing calculated"
-                          : "BOTTOM must be more than TOP; nothing calculated");
+        if (eight)
+            printErr(r.across ? "X2 must be more than X1 and X4 more than X3; nothing calculated"
+                              : "Y3 must be more than Y1 and Y4 more than Y2; nothing calculated");
+        else
+            printErr(r.across ? "RIGHT must be more than LEFT; nothing calculated"
+                              : "BOTTOM must be more than TOP; nothing calculated");
         return Failure;
     case labeldata::CalibrationProblem::ScaleOutOfRange:
         printErr("the " + direction(r.across) + " scale would be " + fixed(r.value, 2) + " %, outside "
                  + fixed(labeldata::ScaleMin, 0) + " to " + fixed(labeldata::ScaleMax, 0)
                  + " %; check the paper size and the measurements");
-        return Failure;
+        return Problems;
     case labeldata::CalibrationProblem::OffsetOutOfRange:
         printErr("the " + direction(r.across) + " offset would be " + fixed(r.value, 2) + " mm, beyond ±"
                  + fixed(labeldata::OffsetLimit, 0) + " mm; check the measurements");
-        return Failure;
+        return Problems;
+    case labeldata::CalibrationProblem::RotationOutOfRange:
+        printErr("the rotation would be " + fixed(r.value, 2) + "°, beyond ±" + fixed(labeldata::RotationLimit, 0)
+                 + "°; feed the paper straight and measure again");
+        return Problems;
+    case labeldata::CalibrationProblem::ReducedPrint:
+        printErr("the page came out at " + fixed(r.value, 2)
+                 + " % of its size both ways: it was printed reduced (\"fit to page\"); print it at 100 % (actual size) "
+                   "and measure again; nothing calculated");
+        return Problems;
     }
     const Calibration& c = r.calibration;
+    const double corner = labeldata::rotationMovement(c.rotation, width, height);
     if (args.isSet(QStringLiteral("json"))) {
         const QJsonObject o{{QStringLiteral("offset_x"), c.offsetX},
                             {QStringLiteral("offset_y"), c.offsetY},
                             {QStringLiteral("scale_x"), c.scaleX},
-                            {QStringLiteral("scale_y"), c.scaleY}};
+                            {QStringLiteral("scale_y"), c.scaleY},
+                            {QStringLiteral("rotation_deg"), c.rotation},
+                            {QStringLiteral("residual_mm"), r.residual}};
         const QByteArray json = QJsonDocument(o).toJson(QJsonDocument::Indented);
         std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
     } else {
         std::printf("offset: %s mm across, %s mm down\nscale: %s %% across, %s %% down\n", fixed(c.offsetX, 3).c_str(),
                     fixed(c.offsetY, 3).c_str(), fixed(c.scaleX, 3).c_str(), fixed(c.scaleY, 3).c_str());
+        if (eight)
+            std::printf("rotation: %s° (clockwise positive; %s mm at the far corner)\nresidual: %s mm\n", fixed(c.rotation, 3).c_str(),
+                        fixed(corner, 2).c_str(), fixed(r.residual, 3).c_str());
     }
+    if (r.residual > labeldata::ResidualWarning)
+        printErr("warning: a measured distance is " + fixed(r.residual, 2) + " mm off the fit (more than "
+                 + fixed(labeldata::ResidualWarning, 2) + " mm); measure again");
     return std::fflush(stdout) == 0 ? Ok : Failure;
 }
 
