@@ -12,7 +12,7 @@ struct ToolRun {
 };
 
 // A program with these arguments, run to its end; with home, as a user whose home that is (gLabels
-// and LibreOffice then read and write their own files there), and in it.
+// and LibreOffice then read and write their own files there).
 inline ToolRun run(const QString& program, const QStringList& args, const QString& home = {})
 {
     QProcess p;
@@ -21,7 +21,6 @@ inline ToolRun run(const QString& program, const QStringList& args, const QStrin
         env.insert(QStringLiteral("HOME"), home);
         env.remove(QStringLiteral("XDG_CONFIG_HOME"));
         p.setProcessEnvironment(env);
-        p.setWorkingDirectory(home);
     }
     p.start(program, args);
     p.waitForFinished(-1);

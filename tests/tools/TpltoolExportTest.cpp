@@ -235,7 +235,9 @@ TEST(TpltoolExport, LibreOfficeAddsTheExtensionAndListsEveryStyleWithItsMeasures
     ASSERT_TRUE(QFile::copy(QStringLiteral(LIBREOFFICE_LABELS_SCRIPT), script));
     QStringList asUser;
     if (geteuid() == 0) {
-        asUser = {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups")};
+        // In the home too: unopkg gives up in a folder it cannot read, as the checkout may be.
+        asUser = {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups"),
+                  QStringLiteral("env"), QStringLiteral("--chdir=") + home};
         for (const QString& path : {dir.path(), home, script})
             QFile::setPermissions(path, QFile::Permissions(0x7777));
     }
