@@ -1,9 +1,13 @@
 // "製品から追加": opening the dialog over the installed databases beside parsing them alone,
 // one filtering step as the user types beside one redraw of the list (2,000 products), and
-// matching the window's fields against some 3,400 products beside that keystroke.
+// matching the window's fields against some 3,400 products beside that keystroke; and the
+// largest set a file holds (65535 styles) exported for gLabels and as a LibreOffice extension.
 #include "editor/ProductDialog.h"
 #include "products/Catalogue.h"
+#include "products/GlabelsWriter.h"
+#include "products/LibreOfficeWriter.h"
 #include "products/ProductSearch.h"
+#include "LargeSet.h"
 
 #include <benchmark/benchmark.h>
 
@@ -179,6 +183,34 @@ void BM_LikeCheckBoxOverAllProducts(benchmark::State& state)
     state.counters["products"] = double(d.ProductList->model()->rowCount());
 }
 BENCHMARK(BM_LikeCheckBoxOverAllProducts)->Unit(benchmark::kMicrosecond);
+
+// Repeated names, the slow path of the naming: every style shares one of 100 names.
+template <typename Export>
+void exportLargeSet(benchmark::State& state, Export write)
+{
+    const Tdatatree set = makeLargeSet("A4 ");
+    std::vector<const Tlabelpar*> styles;
+    std::vector<std::unique_ptr<Tlabelpar>> renamed;
+    for (size_t i = 0; i < set.LabelList.size(); ++i) {
+        renamed.push_back(std::make_unique<Tlabelpar>(*set.LabelList[i]));
+        renamed.back()->Name = "A4 " + std::to_string(i % 100) + std::string(1, '\0');
+        styles.push_back(renamed.back().get());
+    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(write(styles));
+}
+
+void BM_ExportGlabels65535(benchmark::State& state)
+{
+    exportLargeSet(state, [](const auto& styles) { return products::glabelsTemplates(QStringLiteral("BENCH"), styles).xml.size(); });
+}
+BENCHMARK(BM_ExportGlabels65535)->Unit(benchmark::kMillisecond);
+
+void BM_ExportLibreOffice65535(benchmark::State& state)
+{
+    exportLargeSet(state, [](const auto& styles) { return products::libreOfficeExtension(QStringLiteral("BENCH"), styles).oxt.size(); });
+}
+BENCHMARK(BM_ExportLibreOffice65535)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

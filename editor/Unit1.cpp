@@ -250,6 +250,8 @@ void TForm1::buildMenu()
                                 QStringLiteral("PDF に書き出す|テストシートを PDF ファイルに書き出す"));
     FileExportGlabels1 = makeAction(ActionList1, "FileExportGlabels1", QStringLiteral("gLabels 用に書き出す(&G)..."),
                                     QStringLiteral("gLabels 用に書き出す|すべてのスタイルを gLabels のテンプレートファイルに書き出す"));
+    FileExportLibreOffice1 = makeAction(ActionList1, "FileExportLibreOffice1", QStringLiteral("LibreOffice 用に書き出す(&L)..."),
+                                        QStringLiteral("LibreOffice 用に書き出す|すべてのスタイルを、LibreOffice Writer のラベルに加える拡張機能に書き出す"));
     FileExportSvg1 = makeAction(ActionList1, "FileExportSvg1", QStringLiteral("SVG テンプレートを書き出す(&V)..."),
                                 QStringLiteral("SVG テンプレートを書き出す|表示中の台紙を、ラベルの輪郭だけの SVG に書き出す"));
     FileTestPrint1 = makeAction(ActionList1, "FileTestPrint1", QStringLiteral("テスト印刷(&P)..."),
@@ -294,6 +296,8 @@ void TForm1::buildMenu()
     linkItem(ExportPdf1, FileExportPdf1);
     ExportGlabels1 = item(File1, "ExportGlabels1");
     linkItem(ExportGlabels1, FileExportGlabels1);
+    ExportLibreOffice1 = item(File1, "ExportLibreOffice1");
+    linkItem(ExportLibreOffice1, FileExportLibreOffice1);
     ExportSvg1 = item(File1, "ExportSvg1");
     linkItem(ExportSvg1, FileExportSvg1);
     TestPrint1 = item(File1, "TestPrint1");
@@ -334,6 +338,7 @@ void TForm1::bindEvents()
     connect(FileSaveAs1, &QAction::triggered, this, guarded(&TForm1::FileSaveAs1Execute));
     connect(FileExportPdf1, &QAction::triggered, this, guarded(&TForm1::FileExportPdf1Execute));
     connect(FileExportGlabels1, &QAction::triggered, this, guarded(&TForm1::FileExportGlabels1Execute));
+    connect(FileExportLibreOffice1, &QAction::triggered, this, guarded(&TForm1::FileExportLibreOffice1Execute));
     connect(FileExportSvg1, &QAction::triggered, this, guarded(&TForm1::FileExportSvg1Execute));
     connect(FileTestPrint1, &QAction::triggered, this, guarded(&TForm1::FileTestPrint1Execute));
     connect(FileCalibrate1, &QAction::triggered, this, guarded(&TForm1::FileCalibrate1Execute));

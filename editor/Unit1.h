@@ -87,6 +87,7 @@ public:
     QAction* N3 = nullptr;
     QAction* ExportPdf1 = nullptr;
     QAction* ExportGlabels1 = nullptr;
+    QAction* ExportLibreOffice1 = nullptr;
     QAction* ExportSvg1 = nullptr;
     QAction* TestPrint1 = nullptr;
     QAction* Calibrate1 = nullptr;
@@ -107,6 +108,7 @@ public:
     QAction* FileSaveAs1 = nullptr;
     QAction* FileExportPdf1 = nullptr;
     QAction* FileExportGlabels1 = nullptr;
+    QAction* FileExportLibreOffice1 = nullptr;
     QAction* FileExportSvg1 = nullptr;
     QAction* FileTestPrint1 = nullptr;
     QAction* FileCalibrate1 = nullptr;
@@ -124,8 +126,10 @@ public:
     // The test sheet's: the PDF's save dialog, and the printer the print dialog chose last.
     std::unique_ptr<TSaveDialog> PdfDialog;
     std::unique_ptr<QPrinter> Printer;
-    // The export dialogs of gLabels templates and blank SVG templates, made at first use.
+    // The export dialogs of gLabels templates, LibreOffice extensions and blank SVG templates, made
+    // at first use.
     std::unique_ptr<TSaveDialog> GlabelsDialog;
+    std::unique_ptr<TSaveDialog> LibreOfficeDialog;
     std::unique_ptr<TSaveDialog> SvgDialog;
 
     // The label databases "製品から追加" lists: the installed ones and the files added to it.
@@ -162,9 +166,12 @@ public:
     void FileSaveAs1Accept(const QString& fileName);
     void FileExportPdf1Execute();
     void FileExportPdf1Accept(const QString& fileName, bool allStyles);
-    // The whole set as gLabels templates; the fields' sheet as a blank SVG template.
+    // The whole set as gLabels templates or a LibreOffice extension (then offered to LibreOffice);
+    // the fields' sheet as a blank SVG template.
     void FileExportGlabels1Execute();
     void FileExportGlabels1Accept(const QString& fileName);
+    void FileExportLibreOffice1Execute();
+    void FileExportLibreOffice1Accept(const QString& fileName);
     void FileExportSvg1Execute();
     void FileExportSvg1Accept(const QString& fileName);
     void FileTestPrint1Execute();

@@ -1,5 +1,5 @@
-// Styles that leave the program: a gLabels template file of the set, a blank SVG template of the
-// fields' sheet.
+// Styles that leave the program: a gLabels template file or a LibreOffice extension of the set, a
+// blank SVG template of the fields' sheet.
 #include "editor/Unit1.h"
 
 #include "editor/FileMessages.h"
@@ -9,14 +9,21 @@
 #include "labeldata/SheetFit.h"
 #include "labeldata/Tdatatree.h"
 #include "products/GlabelsWriter.h"
+#include "products/LibreOfficeWriter.h"
 #include "sheet/PdfExport.h"
 #include "sheet/SvgTemplate.h"
 #include "toolkit/Application.h"
 #include "toolkit/Dialogs.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QStandardPaths>
 
 namespace {
 
@@ -34,6 +41,95 @@ QString fileNamePart(QString text, const QString& fallback)
 QString withSuffix(const QString& fileName, const QString& suffix)
 {
     return QFileInfo(fileName).fileName().contains(QLatin1Char('.')) ? fileName : fileName + suffix;
+}
+
+// The folder last chosen, else the template file's, else the current one.
+QString exportFolder(const QString& lastChosen, const QString& templateFile)
+{
+    return !lastChosen.isEmpty()     ? QFileInfo(lastChosen).absolutePath()
+         : templateFile.isEmpty()    ? QDir::currentPath()
+                                     : QFileInfo(templateFile).absolutePath();
+}
+
+std::vector<const Tlabelpar*> allStyles(const Tdatatree& set)
+{
+    std::vector<const Tlabelpar*> styles;
+    for (const auto& s : set.LabelList)
+        styles.push_back(s.get());
+    return styles;
+}
+
+QString brandOf(const QString& group)
+{
+    return group.isEmpty() ? QStringLiteral("tessel") : group;
+}
+
+// Says why the first refused style cannot be exported; true when none was refused.
+bool exportable(const products::ExportNames& names, const std::vector<const Tlabelpar*>& styles, const QString& program)
+{
+    if (names.refused.empty())
+        return true;
+    const auto& r = names.refused.front();
+    showMessage(QStringLiteral("スタイル「%1」: %2%3 用のファイルは作りませんでした。")
+                    .arg(cp932::visibleText(styles[r.index]->Name),
+                         r.reason == products::ExportRefusal::NoSheet
+                             ? QStringLiteral("台紙の幅と高さは、どちらも 0 より大きくしてください。")
+                             : QStringLiteral("ラベルの幅と高さは 0 より大きく、行と列は 1 以上にしてください。"),
+                         program));
+    return false;
+}
+
+void reportReplaced(const products::ExportNames& names)
+{
+    if (names.brandReplaced || !names.namesReplaced.empty())
+        showMessage(QStringLiteral("名前にあった制御文字は、XML に書けないため「\uFFFD」に置き換えました。"));
+}
+
+bool askToAddToLibreOffice(const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, applicationTitle(), text, QMessageBox::NoButton, QApplication::activeWindow());
+    box.setObjectName(QStringLiteral("LibreOfficeQuestion"));
+    QPushButton* add = box.addButton(QStringLiteral("LibreOffice に追加"), QMessageBox::AcceptRole);
+    add->setObjectName(QStringLiteral("LibreOfficeQuestionAdd"));
+    QPushButton* close = box.addButton(QStringLiteral("閉じる"), QMessageBox::RejectRole);
+    box.setDefaultButton(add);
+    box.setEscapeButton(close);
+    box.exec();
+    return box.clickedButton() == add;
+}
+
+// unopkg's first run for a user makes LibreOffice's profile, which can take half a minute; one
+// that hangs (a dialog nobody sees, a locked profile) is given up after two minutes.
+constexpr int UnopkgWait = 120000;
+
+struct UnopkgRun {
+    QString failure; // empty when the extension was added
+};
+
+// Adds the extension for the user running the window, replacing an earlier export of the brand.
+UnopkgRun addToLibreOffice(const QString& unopkg, const QString& path)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.setStandardInputFile(QProcess::nullDevice());
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restore = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
+    p.start(unopkg, {QStringLiteral("add"), QStringLiteral("--force"), path});
+    if (!p.waitForFinished(UnopkgWait)) {
+        if (p.error() == QProcess::FailedToStart)
+            return {p.errorString()};
+        p.kill();
+        p.waitForFinished();
+        return {QStringLiteral("2 分たっても終わりませんでした")};
+    }
+    if (p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
+        return {};
+    // unopkg's own words are its last line.
+    const QStringList lines = QString::fromLocal8Bit(p.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (auto it = lines.crbegin(); it != lines.crend(); ++it)
+        if (!it->trimmed().isEmpty())
+            return {it->trimmed()};
+    return {QStringLiteral("終了コード %1").arg(p.exitCode())};
 }
 
 } // namespace
@@ -62,23 +158,57 @@ void TForm1::FileExportGlabels1Execute()
 void TForm1::FileExportGlabels1Accept(const QString& fileName)
 {
     const QString path = withSuffix(fileName, QStringLiteral(".xml"));
-    std::vector<const Tlabelpar*> styles;
-    for (const auto& s : Datatree->LabelList)
-        styles.push_back(s.get());
-    const QString group = Edit11->text();
-    const products::GlabelsTemplates out = products::glabelsTemplates(group.isEmpty() ? QStringLiteral("tessel") : group, styles);
-    if (!out.refused.empty()) {
-        const auto& r = out.refused.front();
-        showMessage(QStringLiteral("スタイル「%1」: %2gLabels 用のファイルは作りませんでした。")
-                        .arg(cp932::visibleText(styles[r.index]->Name),
-                             r.reason == products::GlabelsRefusal::NoSheet
-                                 ? QStringLiteral("台紙の幅と高さは、どちらも 0 より大きくしてください。")
-                                 : QStringLiteral("ラベルの幅と高さは 0 より大きく、行と列は 1 以上にしてください。")));
+    const std::vector<const Tlabelpar*> styles = allStyles(*Datatree);
+    const products::GlabelsTemplates out = products::glabelsTemplates(brandOf(Edit11->text()), styles);
+    if (!exportable(out, styles, QStringLiteral("gLabels")))
+        return;
+    withFileMessages([&] { labeldata::writeFileDurably(path, out.xml); });
+    reportReplaced(out);
+}
+
+void TForm1::FileExportLibreOffice1Execute()
+{
+    if (Datatree->LabelList.empty()) {
+        showMessage(QStringLiteral("書き出すスタイルがありません。"));
         return;
     }
-    withFileMessages([&] { labeldata::writeFileDurably(path, out.xml); });
-    if (out.brandReplaced || !out.namesReplaced.empty())
-        showMessage(QStringLiteral("名前にあった制御文字は、XML に書けないため「\uFFFD」に置き換えました。"));
+    if (!LibreOfficeDialog) {
+        LibreOfficeDialog = std::make_unique<TSaveDialog>();
+        LibreOfficeDialog->Filter = QStringLiteral("LibreOffice 拡張機能|*.oxt");
+        LibreOfficeDialog->Title = QStringLiteral("LibreOffice 用に書き出す");
+    }
+    const QString name = fileNamePart(Edit11->text(), QStringLiteral("labels")) + QStringLiteral(".oxt");
+    LibreOfficeDialog->FileName = QDir(exportFolder(LibreOfficeDialog->FileName, Datatree->FileName)).filePath(name);
+    if (LibreOfficeDialog->Execute(this))
+        FileExportLibreOffice1Accept(LibreOfficeDialog->FileName);
+}
+
+void TForm1::FileExportLibreOffice1Accept(const QString& fileName)
+{
+    const QString path = withSuffix(fileName, QStringLiteral(".oxt"));
+    const std::vector<const Tlabelpar*> styles = allStyles(*Datatree);
+    const products::LibreOfficeExtension out = products::libreOfficeExtension(brandOf(Edit11->text()), styles);
+    if (!exportable(out, styles, QStringLiteral("LibreOffice")))
+        return;
+    withFileMessages([&] { labeldata::writeFileDurably(path, out.oxt); });
+    reportReplaced(out);
+    if (out.brandPathReplaced)
+        showMessage(QStringLiteral("グループ名の「/」「[」「]」は、LibreOffice が区切りとして読むため、全角の「／」「［」「］」に置き換えました。"));
+
+    const QString shown = QStringLiteral("LibreOffice を起動し直すと、Writer のラベル（ファイル → 新規 → ラベル）の製造元に「%1」が出ます。").arg(out.brand);
+    const QString byHand = QStringLiteral("LibreOffice のツール → 拡張機能マネージャー → 追加 で「%1」を追加してください。").arg(QDir::toNativeSeparators(path));
+    const QString unopkg = QStandardPaths::findExecutable(QStringLiteral("unopkg"));
+    if (unopkg.isEmpty()) {
+        showMessage(QStringLiteral("書き出しました。") + byHand + shown);
+        return;
+    }
+    if (!askToAddToLibreOffice(QStringLiteral("書き出しました。LibreOffice に追加しますか？\n") + shown))
+        return;
+    const UnopkgRun added = addToLibreOffice(unopkg, path);
+    if (added.failure.isEmpty())
+        showMessage(QStringLiteral("LibreOffice に追加しました。") + shown);
+    else
+        showMessage(QStringLiteral("LibreOffice に追加できませんでした（%1）。\nLibreOffice を終了してからもう一度書き出すか、").arg(added.failure) + byHand);
 }
 
 void TForm1::FileExportSvg1Execute()
@@ -88,12 +218,9 @@ void TForm1::FileExportSvg1Execute()
         SvgDialog->Filter = QStringLiteral("SVG|*.svg");
         SvgDialog->Title = QStringLiteral("SVG テンプレートを書き出す");
     }
-    // Named after the style, beside the template file.
+    // Named after the style.
     const QString name = fileNamePart(ComboBox1->currentText(), QStringLiteral("テンプレート")) + QStringLiteral(".svg");
-    const QString folder = !SvgDialog->FileName.isEmpty() ? QFileInfo(SvgDialog->FileName).absolutePath()
-                         : Datatree->FileName.isEmpty()   ? QDir::currentPath()
-                                                          : QFileInfo(Datatree->FileName).absolutePath();
-    SvgDialog->FileName = QDir(folder).filePath(name);
+    SvgDialog->FileName = QDir(exportFolder(SvgDialog->FileName, Datatree->FileName)).filePath(name);
     if (SvgDialog->Execute(this))
         FileExportSvg1Accept(SvgDialog->FileName);
 }

@@ -37,12 +37,18 @@ QString numberSuffix(int n)
 
 } // namespace
 
-QString uniqueName(const QString& name, QSet<QString>& taken)
+QString uniqueName(const QString& name, TakenNames& taken)
 {
     QString unique = name;
-    for (int n = 2; taken.contains(unique); ++n)
-        unique = name + numberSuffix(n);
-    taken.insert(unique);
+    if (taken.names.contains(unique)) {
+        // Numbers below it were taken when tried, and a name once taken stays so.
+        int& n = taken.next[name];
+        n = std::max(n, 2);
+        do
+            unique = name + numberSuffix(n++);
+        while (taken.names.contains(unique));
+    }
+    taken.names.insert(unique);
     return unique;
 }
 

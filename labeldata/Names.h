@@ -2,6 +2,7 @@
 
 #include "labeldata/TemplateFormat.h"
 
+#include <QHash>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -29,9 +30,17 @@ std::string makeGroupName(const QString& text);
 // two codes share, would not encode back the same.
 std::string makeGroupName(const QString& text, std::string_view readBytes);
 
+// The names given so far to one set's styles.
+struct TakenNames {
+    QSet<QString> names;
+    // For a name given more than once, the number to try next: a set of thousands of styles of
+    // one name stays one look-up a style.
+    QHash<QString, int> next;
+};
+
 // The name itself while no earlier one took it, else "NAME (2)", "NAME (3)"...; the result is
 // added to taken. Exports and imports give every style of one set its own name this way.
-QString uniqueName(const QString& name, QSet<QString>& taken);
+QString uniqueName(const QString& name, TakenNames& taken);
 // The same for a style's Name as makeStyleName stores it, compared by its visible bytes: the
 // first of the choices whose name fits the slot whole, numbered or not; else the last one cut to
 // leave its number room, so that stored names never repeat.

@@ -1,13 +1,9 @@
 // gLabels template files, as gLabels reads hand-made ones from ~/.glabels.
 #include "products/GlabelsWriter.h"
 
-#include "labeldata/Cp932.h"
-#include "labeldata/Names.h"
-#include "products/XmlText.h"
 
 #include <QLocale>
 #include <QRegularExpression>
-#include <QSet>
 #include <QXmlStreamWriter>
 
 #include <cmath>
@@ -40,7 +36,9 @@ QString mm(double v)
 
 QString plain(double v)
 {
-    return QString::number(v, 'f', 2).remove(QRegularExpression(QStringLiteral("\\.?0+$")));
+    // Made once: three a style, 65535 styles a file.
+    static const QRegularExpression trailingZeros(QStringLiteral("\\.?0+$"));
+    return QString::number(v, 'f', 2).remove(trailingZeros);
 }
 
 } // namespace
@@ -55,28 +53,9 @@ const GlabelsPaper* glabelsPaperFor(double width, double height)
 
 GlabelsTemplates glabelsTemplates(const QString& brand, const std::vector<const Tlabelpar*>& styles)
 {
-    GlabelsTemplates result;
-    result.brand = brand;
-    result.brandReplaced = replaceXmlControls(result.brand);
-    for (size_t i = 0; i < styles.size(); ++i) {
-        const Tlabelpar& s = *styles[i];
-        if (!(s.SheetWidth > 0 && s.SheetHeight > 0))
-            result.refused.push_back({i, GlabelsRefusal::NoSheet});
-        else if (!(s.LabelWidth > 0 && s.LabelHeight > 0 && s.Rows >= 1 && s.Columns >= 1))
-            result.refused.push_back({i, GlabelsRefusal::NoLabels});
-    }
+    GlabelsTemplates result{exportNames(brand, styles), {}};
     if (!result.refused.empty())
         return result;
-
-    QSet<QString> taken;
-    for (size_t i = 0; i < styles.size(); ++i) {
-        QString part = cp932::visibleText(styles[i]->Name).trimmed();
-        if (replaceXmlControls(part))
-            result.namesReplaced.push_back(i);
-        if (part.isEmpty())
-            part = QString::number(i + 1);
-        result.parts.push_back(labeldata::uniqueName(part, taken));
-    }
 
     QXmlStreamWriter xml(&result.xml);
     xml.setAutoFormatting(true);
@@ -89,7 +68,7 @@ GlabelsTemplates glabelsTemplates(const QString& brand, const std::vector<const 
         const double pitchDown = s.LabelHeight + s.VerticalSpacing;
         xml.writeStartElement(QStringLiteral("Template"));
         xml.writeAttribute(QStringLiteral("brand"), result.brand);
-        xml.writeAttribute(QStringLiteral("part"), result.parts[i]);
+        xml.writeAttribute(QStringLiteral("part"), result.names[i]);
         if (const GlabelsPaper* paper = glabelsPaperFor(s.SheetWidth, s.SheetHeight)) {
             xml.writeAttribute(QStringLiteral("size"), QLatin1String(paper->id));
         } else {

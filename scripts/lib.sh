@@ -17,6 +17,7 @@ TESSEL_PACKAGES=(
   xdg-utils shared-mime-info desktop-file-utils libfile-mimeinfo-perl libglib2.0-bin
   cups printer-driver-cups-pdf libcups2-dev
   libreoffice-writer-nogui python3-uno
+  libzip-dev
 )
 # What scripts/package needs besides: the Debian package's tools and the checks of it.
 TESSEL_PACKAGING_PACKAGES=(dpkg-dev file lintian appstream man-db)

@@ -190,6 +190,7 @@ TEST(Form1Layout, MenusShowTheirActionsCaptionsShortcutsAndStates)
         {form->SaveAs1, "名前を付けて保存(&A)", QKeySequence(), true},
         {form->ExportPdf1, "PDF に書き出す(&E)...", QKeySequence(), true},
         {form->ExportGlabels1, "gLabels 用に書き出す(&G)...", QKeySequence(), true},
+        {form->ExportLibreOffice1, "LibreOffice 用に書き出す(&L)...", QKeySequence(), true},
         {form->ExportSvg1, "SVG テンプレートを書き出す(&V)...", QKeySequence(), true},
         {form->TestPrint1, "テスト印刷(&P)...", QKeySequence(Qt::CTRL | Qt::Key_P), true},
         {form->Calibrate1, "プリンターの補正(&B)...", QKeySequence(), true},
@@ -206,8 +207,8 @@ TEST(Form1Layout, MenusShowTheirActionsCaptionsShortcutsAndStates)
     }
     EXPECT_EQ(form->File1->actions(),
               (QList<QAction*>{form->New1, form->Open1, form->AddProducts1, form->S1, form->SaveAs1, form->N3,
-                               form->ExportPdf1, form->ExportGlabels1, form->ExportSvg1, form->TestPrint1,
-                               form->Calibrate1, form->AddCorrected1, form->N2,
+                               form->ExportPdf1, form->ExportGlabels1, form->ExportLibreOffice1, form->ExportSvg1,
+                               form->TestPrint1, form->Calibrate1, form->AddCorrected1, form->N2,
                                form->Exit1}));
     EXPECT_TRUE(form->N3->isSeparator());
     EXPECT_TRUE(form->N2->isSeparator());

@@ -12,7 +12,7 @@ struct ToolRun {
 };
 
 // A program with these arguments, run to its end; with home, as a user whose home that is (gLabels
-// then reads and writes its own files there).
+// and LibreOffice then read and write their own files there).
 inline ToolRun run(const QString& program, const QStringList& args, const QString& home = {})
 {
     QProcess p;
@@ -23,7 +23,7 @@ inline ToolRun run(const QString& program, const QStringList& args, const QStrin
         p.setProcessEnvironment(env);
     }
     p.start(program, args);
-    p.waitForFinished(120000);
+    p.waitForFinished(-1);
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
             QString::fromUtf8(p.readAllStandardError())};
 }

@@ -1,19 +1,25 @@
 // Styles written for other programs, checked by those programs: gLabels draws and finds the
-// templates, librsvg draws the blank SVG, and both come back to the numbers of the file.
+// templates, LibreOffice adds the extension and lists its labels, librsvg draws the blank SVG, and
+// all come back to the numbers of the file.
 #include "PdfProbe.h"
 #include "ToolRun.h"
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <QXmlStreamReader>
+
+#include <unistd.h>
 
 namespace {
 
@@ -146,6 +152,151 @@ TEST(TpltoolExport, GlabelsDrawsFindsAndReadsBackTheExportedTemplates)
                                     "horizontal_spacing", "vertical_spacing", "rows", "columns"})
                 EXPECT_NEAR(num(again[i], key), num(styles[i], key), 0.0254 + 1e-9) << set.parts[i].toStdString() << " " << key;
     }
+}
+
+TEST(TpltoolExport, LibreOfficeAddsTheExtensionAndListsEveryStyleWithItsMeasures)
+{
+    QTemporaryDir dir;
+    const QString tpl = dir.filePath(QStringLiteral("bad.tpl"));
+    makeTemplate(tpl, R"({"group_name": {"text": "G"}, "styles": [
+        {"name": {"text": "ok"}, "sheet_width": 210, "sheet_height": 297, "label_width": 50, "label_height": 20,
+         "vertical_spacing": 0, "horizontal_spacing": 0, "rows": 2, "columns": 2, "left_margin": 5, "top_margin": 5,
+         "right_margin": 0, "bottom_margin": 0},
+        {"name": {"text": "no sheet"}, "sheet_width": 0, "sheet_height": 0, "label_width": 50, "label_height": 20,
+         "vertical_spacing": 0, "horizontal_spacing": 0, "rows": 2, "columns": 2, "left_margin": 5, "top_margin": 5,
+         "right_margin": 0, "bottom_margin": 0}]})");
+    const QString none = dir.filePath(QStringLiteral("none.oxt"));
+    const struct {
+        QStringList args;
+        int status;
+        const char* says;
+    } refusals[] = {
+        {{tpl, none}, 1, "style 2 \"no sheet\": the sheet's width and height must both be above 0"},
+        {{tpl, none, QStringLiteral("--style"), QStringLiteral("3")}, 2, "has no style '3'"},
+        {{tpl, none, QStringLiteral("--brand"), QStringLiteral(" ")}, 2, "--brand needs a name"},
+        {{tpl}, 2, "usage:"},
+    };
+    for (const auto& r : refusals) {
+        const ProgramRun refused = tool(QStringList{QStringLiteral("libreoffice")} + r.args);
+        EXPECT_EQ(refused.status, r.status) << r.says;
+        EXPECT_TRUE(refused.err.contains(QLatin1String(r.says))) << refused.err.toStdString();
+        EXPECT_FALSE(QFile::exists(none)) << r.says;
+    }
+
+    const QString unopkg = QStandardPaths::findExecutable(QStringLiteral("unopkg"));
+    if (unopkg.isEmpty() || QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty())
+        GTEST_SKIP() << "LibreOffice is not installed (Debian: libreoffice-writer-nogui and python3-uno; scripts/test installs them)";
+
+    const struct {
+        const char* what;
+        QByteArray json;
+        QStringList extra; // tpltool's options
+        QString brand;     // the manufacturer LibreOffice lists
+        QStringList names;
+    } sets[] = {
+        {"A4, markup characters in a name",
+         R"({"group_name": {"text": "Shop"}, "styles": [
+             {"name": {"text": "A4 <10> & \"q\" 'a'"}, "sheet_width": 210, "sheet_height": 297, "label_width": 86.4,
+              "label_height": 50.8, "vertical_spacing": 0, "horizontal_spacing": 0, "rows": 5, "columns": 2,
+              "left_margin": 18.6, "top_margin": 21.5, "right_margin": 18.6, "bottom_margin": 21.5}]})",
+         {QStringLiteral("--brand"), QStringLiteral("Shop & <Co>")}, QStringLiteral("Shop & <Co>"),
+         {QStringLiteral("A4 <10> & \"q\" 'a'")}},
+        {"a sheet of no standard size, a control character in a name",
+         R"({"group_name": {"text": "Odd"}, "styles": [
+             {"name": {"bytes": "5461670143"}, "sheet_width": 100.33, "sheet_height": 150.5, "label_width": 40.2,
+              "label_height": 30.1, "vertical_spacing": 5.3, "horizontal_spacing": 4.1, "rows": 4, "columns": 2,
+              "left_margin": 7.9, "top_margin": 10.2, "right_margin": 7.93, "bottom_margin": 4}]})",
+         {}, QStringLiteral("Odd"), {QStringLiteral("Tag\uFFFDC")}},
+        {"Japanese names, a brand LibreOffice would read as a path",
+         R"({"group_name": {"text": "宛名/台紙[1]"}, "styles": [
+             {"name": {"text": "宛名 12面"}, "sheet_width": 210, "sheet_height": 297, "label_width": 86.4,
+              "label_height": 42.3, "vertical_spacing": 0, "horizontal_spacing": 0, "rows": 6, "columns": 2,
+              "left_margin": 18.6, "top_margin": 21.6, "right_margin": 18.6, "bottom_margin": 21.6}]})",
+         {}, QStringLiteral("宛名／台紙［1］"), {QStringLiteral("宛名 12面")}},
+        {"a repeated name, an empty one, no group name",
+         R"({"group_name": {"text": ""}, "styles": [
+             {"name": {"text": "Letter 30"}, "sheet_width": 215.9, "sheet_height": 279.4, "label_width": 66.675,
+              "label_height": 25.4, "vertical_spacing": 0, "horizontal_spacing": 3.175, "rows": 10, "columns": 3,
+              "left_margin": 4.7625, "top_margin": 12.7, "right_margin": 4.7625, "bottom_margin": 12.7},
+             {"name": {"text": "Letter 30"}, "sheet_width": 215.9, "sheet_height": 279.4, "label_width": 101.6,
+              "label_height": 50.8, "vertical_spacing": 0, "horizontal_spacing": 4.7625, "rows": 5, "columns": 2,
+              "left_margin": 3.96875, "top_margin": 12.7, "right_margin": 3.96875, "bottom_margin": 12.7},
+             {"name": {"text": ""}, "sheet_width": 100, "sheet_height": 50, "label_width": 90, "label_height": 40,
+              "vertical_spacing": 0, "horizontal_spacing": 0, "rows": 1, "columns": 1, "left_margin": 5,
+              "top_margin": 5, "right_margin": 5, "bottom_margin": 5}]})",
+         {}, QStringLiteral("tessel"), {QStringLiteral("Letter 30"), QStringLiteral("Letter 30 (2)"), QStringLiteral("3")}},
+    };
+
+    // LibreOffice adds extensions for the user who runs it; as root, that user is nobody, who may
+    // not reach the checkout, so the script goes into the temporary home.
+    const QString home = dir.filePath(QStringLiteral("home"));
+    ASSERT_TRUE(QDir().mkpath(home));
+    const QString script = home + QStringLiteral("/libreoffice_labels.py");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(LIBREOFFICE_LABELS_SCRIPT), script));
+    QStringList asUser;
+    if (geteuid() == 0) {
+        // In the home too: unopkg gives up in a folder it cannot read, as the checkout may be.
+        asUser = {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups"),
+                  QStringLiteral("env"), QStringLiteral("--chdir=") + home};
+        for (const QString& path : {dir.path(), home, script})
+            QFile::setPermissions(path, QFile::Permissions(0x7777));
+    }
+    const auto runAsUser = [&](const QString& program, const QStringList& args) {
+        return asUser.isEmpty() ? run(program, args, home) : run(QStringLiteral("setpriv"), asUser + QStringList{program} + args, home);
+    };
+    const QString profile = QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(home + QStringLiteral("/profile")).toString();
+
+    std::vector<QJsonArray> styles;
+    QStringList extensions;
+    for (const auto& set : sets) {
+        SCOPED_TRACE(set.what);
+        const QString file = dir.filePath(QStringLiteral("set%1.tpl").arg(styles.size()));
+        styles.push_back(makeTemplate(file, set.json));
+        const QString oxt = home + QStringLiteral("/set%1.oxt").arg(extensions.size());
+        const ProgramRun r = tool(QStringList{QStringLiteral("libreoffice"), file, oxt} + set.extra);
+        ASSERT_EQ(r.status, 0) << r.err.toStdString();
+        QFile::setPermissions(oxt, QFile::ReadOwner | QFile::ReadOther | QFile::ReadGroup);
+        extensions << oxt;
+    }
+    const ProgramRun added = runAsUser(unopkg, QStringList{QStringLiteral("add"), profile} + extensions);
+    ASSERT_EQ(added.status, 0) << added.out.toStdString() << added.err.toStdString();
+
+    const ProgramRun read = runAsUser(QFile::exists(QStringLiteral("/usr/bin/python3")) ? QStringLiteral("/usr/bin/python3") : QStringLiteral("python3"),
+                                      {script, QUrl::fromLocalFile(home + QStringLiteral("/profile")).toString(),
+                                       QStringLiteral("tessel-test-%1").arg(QCoreApplication::applicationPid())});
+    ASSERT_EQ(read.status, 0) << read.err.toStdString();
+    const QJsonObject makers = QJsonDocument::fromJson(read.out.toUtf8()).object();
+    for (size_t k = 0; k < std::size(sets); ++k) {
+        const auto& set = sets[k];
+        SCOPED_TRACE(set.what);
+        const QJsonObject labels = makers[set.brand].toObject();
+        ASSERT_EQ(labels.size(), set.names.size()) << read.out.toStdString();
+        for (qsizetype i = 0; i < set.names.size(); ++i) {
+            const QJsonValue s = styles[k][i];
+            const QStringList measure = labels[set.names[i]].toString().split(QLatin1Char(';'));
+            ASSERT_EQ(measure.size(), 11) << set.names[i].toStdString() << ": " << read.out.toStdString();
+            EXPECT_EQ(measure[0], QStringLiteral("S"));
+            const double expected[] = {num(s, "label_width") + num(s, "horizontal_spacing"), num(s, "label_height") + num(s, "vertical_spacing"),
+                                       num(s, "label_width"), num(s, "label_height"), num(s, "left_margin"), num(s, "top_margin"),
+                                       num(s, "columns"), num(s, "rows"), num(s, "sheet_width"), num(s, "sheet_height")};
+            for (int m = 0; m < 10; ++m) {
+                // Lengths in hundredths of a millimetre, then columns and rows.
+                const bool count = m == 6 || m == 7;
+                EXPECT_NEAR(measure[m + 1].toDouble() / (count ? 1 : 100), expected[m], count ? 0 : 0.01 + 1e-9)
+                    << set.names[i].toStdString() << " measure " << m + 1;
+            }
+        }
+    }
+
+    QStringList fileNames;
+    for (const QString& oxt : extensions)
+        fileNames << QFileInfo(oxt).fileName();
+    const ProgramRun removed = runAsUser(unopkg, QStringList{QStringLiteral("remove"), profile} + fileNames);
+    EXPECT_EQ(removed.status, 0) << removed.err.toStdString();
+    const ProgramRun left = runAsUser(unopkg, {QStringLiteral("list"), profile});
+    EXPECT_EQ(left.status, 0) << left.err.toStdString();
+    for (const QString& name : fileNames)
+        EXPECT_FALSE(left.out.contains(name)) << left.out.toStdString();
 }
 
 TEST(TpltoolExport, SvgTemplateIsTheSheetWithOneRectanglePerLabelInALockedLayer)

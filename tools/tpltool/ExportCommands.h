@@ -6,9 +6,10 @@
 
 class Tdatatree;
 
-// tpltool glabels and tpltool svg: styles written for other programs. Each takes the words after
-// its name and returns the tool's exit status.
+// tpltool glabels, libreoffice and svg: styles written for other programs. Each takes the words
+// after its name and returns the tool's exit status.
 int glabelsCommand(const QStringList& arguments);
+int libreofficeCommand(const QStringList& arguments);
 int svgCommand(const QStringList& arguments);
 
 // Reads a whole template file and picks styles by number (from 1) or name, all when none is

@@ -195,6 +195,7 @@ const Command Commands[] = {
     {"check", checkCommand},
     {"sheet", sheetCommand},
     {"glabels", glabelsCommand},
+    {"libreoffice", libreofficeCommand},
     {"svg", svgCommand},
     {"products", productsCommand},
     {"import", importCommand},
