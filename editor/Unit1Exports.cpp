@@ -20,10 +20,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QEventLoop>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QPushButton>
-#include <QScopeGuard>
 #include <QStandardPaths>
+#include <QTimer>
 
 namespace {
 
@@ -99,7 +101,8 @@ bool askToAddToLibreOffice(const QString& text)
 }
 
 // unopkg's first run for a user makes LibreOffice's profile, which can take half a minute; one
-// that hangs (a dialog nobody sees, a locked profile) is given up after two minutes.
+// that hangs (a dialog nobody sees, a locked profile) is given up after two minutes. The window
+// keeps drawing meanwhile, and the user may stop it.
 constexpr int UnopkgWait = 120000;
 
 struct UnopkgRun {
@@ -107,20 +110,35 @@ struct UnopkgRun {
 };
 
 // Adds the extension for the user running the window, replacing an earlier export of the brand.
-UnopkgRun addToLibreOffice(const QString& unopkg, const QString& path)
+UnopkgRun addToLibreOffice(const QString& unopkg, const QString& path, QWidget* parent)
 {
     QProcess p;
     p.setProcessChannelMode(QProcess::MergedChannels);
     p.setStandardInputFile(QProcess::nullDevice());
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto restore = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
+    QProgressDialog progress(QStringLiteral("LibreOffice に追加しています..."), QStringLiteral("中止"), 0, 0, parent);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(1000);
+    QEventLoop loop;
+    QTimer limit;
+    limit.setSingleShot(true);
+    QObject::connect(&p, &QProcess::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&p, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError e) {
+        if (e == QProcess::FailedToStart)
+            loop.quit();
+    });
+    QObject::connect(&progress, &QProgressDialog::canceled, &loop, &QEventLoop::quit);
+    QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
     p.start(unopkg, {QStringLiteral("add"), QStringLiteral("--force"), path});
-    if (!p.waitForFinished(UnopkgWait)) {
-        if (p.error() == QProcess::FailedToStart)
-            return {p.errorString()};
+    limit.start(UnopkgWait);
+    if (p.state() != QProcess::NotRunning)
+        loop.exec();
+    if (p.error() == QProcess::FailedToStart)
+        return {p.errorString()};
+    if (p.state() != QProcess::NotRunning) {
+        const bool stopped = progress.wasCanceled();
         p.kill();
         p.waitForFinished();
-        return {QStringLiteral("2 分たっても終わりませんでした")};
+        return {stopped ? QStringLiteral("中止しました") : QStringLiteral("2 分たっても終わりませんでした")};
     }
     if (p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
         return {};
@@ -204,7 +222,7 @@ void TForm1::FileExportLibreOffice1Accept(const QString& fileName)
     }
     if (!askToAddToLibreOffice(QStringLiteral("書き出しました。LibreOffice に追加しますか？\n") + shown))
         return;
-    const UnopkgRun added = addToLibreOffice(unopkg, path);
+    const UnopkgRun added = addToLibreOffice(unopkg, path, this);
     if (added.failure.isEmpty())
         showMessage(QStringLiteral("LibreOffice に追加しました。") + shown);
     else
