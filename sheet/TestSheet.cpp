@@ -204,13 +204,18 @@ QPageLayout pageLayout(const QSizeF& paperMm)
     return layout;
 }
 
-void drawTestSheet(QPainter& p, const Tlabelpar& s, const SheetTitles& titles, const Calibration& c)
+void setSheetTransform(QPainter& p, const Calibration& c)
 {
-    p.save();
     const QPaintDevice* device = p.device();
     p.scale(device->logicalDpiX() / 25.4, device->logicalDpiY() / 25.4);
     p.translate(c.offsetX, c.offsetY);
     p.scale(c.scaleX / 100, c.scaleY / 100);
+}
+
+void drawTestSheet(QPainter& p, const Tlabelpar& s, const SheetTitles& titles, const Calibration& c)
+{
+    p.save();
+    setSheetTransform(p, c);
     p.setClipRect(QRectF(0, 0, s.SheetWidth, s.SheetHeight));
 
     QPen pen(Qt::black, LineWidth);

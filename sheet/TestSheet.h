@@ -44,6 +44,10 @@ QString sizeCaption(const Tlabelpar& style);
 QPageLayout pageLayout(const Tlabelpar& style);
 QPageLayout pageLayout(const QSizeF& paperMm);
 
+// Lets the painter draw in millimetres from the sheet's corner, moved and scaled as the printer's
+// correction says. Every page printed for a sheet goes through here.
+void setSheetTransform(QPainter& painter, const Calibration& calibration);
+
 // Draws the test sheet of a drawable style on the painter's current page, whose top left corner
 // is the sheet's. Lengths are the style's own, unrounded; the calibration maps every mark.
 void drawTestSheet(QPainter& painter, const Tlabelpar& style, const SheetTitles& titles,

@@ -2,6 +2,9 @@
 
 #include "ToolOutput.h"
 
+#include <QGuiApplication>
+
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -87,4 +90,31 @@ QCommandLineOption styleOption()
 {
     return QCommandLineOption(QStringLiteral("style"), QStringLiteral("a style by number (from 1) or name"),
                               QStringLiteral("N|NAME"));
+}
+
+std::optional<double> number(const QString& text)
+{
+    bool ok = false;
+    const double v = text.trimmed().toDouble(&ok);
+    return ok && std::isfinite(v) ? std::optional(v) : std::nullopt;
+}
+
+GuiSession::GuiSession()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            printErr(text.toStdString());
+    });
+    static int argc = 1;
+    static char name[] = "tpltool";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance())
+        FApplication = new QGuiApplication(argc, argv);
+}
+
+GuiSession::~GuiSession()
+{
+    delete FApplication;
 }
