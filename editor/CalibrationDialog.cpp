@@ -83,19 +83,7 @@ protected:
 
 TUpdownNumberEdit* markField(QWidget* parent, const char* name, const QString& accessibleName)
 {
-    auto* field = new TUpdownNumberEdit(parent);
-    field->setObjectName(QLatin1String(name));
-    field->SetFigure(2);
-    field->SetFixed(true);
-    field->SetValidMinus(false);
-    field->SetLimit(true);
-    field->SetLimitOptions(TLimitOptions{loMax, loMin});
-    field->SetMin(0);
-    field->SetMax(MarkMax);
-    field->SetRoundMode(rmRound);
-    field->SetIncrement(0.1L);
-    field->setAccessibleName(accessibleName);
-    return field;
+    return numberField(parent, name, 0, MarkMax, 0.1L, accessibleName);
 }
 
 // Typed text that holds no digit is no number. The field shows such text as 0.00 once left, and
@@ -127,6 +115,24 @@ QString paperName(const QSizeF& paper)
 }
 
 } // namespace
+
+TUpdownNumberEdit* numberField(QWidget* parent, const char* name, Extended min, Extended max, Extended step,
+                               const QString& accessibleName)
+{
+    auto* field = new TUpdownNumberEdit(parent);
+    field->setObjectName(QLatin1String(name));
+    field->SetFigure(2);
+    field->SetFixed(true);
+    field->SetValidMinus(min < 0);
+    field->SetLimit(true);
+    field->SetLimitOptions(TLimitOptions{loMax, loMin});
+    field->SetMin(min);
+    field->SetMax(max);
+    field->SetRoundMode(rmRound);
+    field->SetIncrement(step);
+    field->setAccessibleName(accessibleName);
+    return field;
+}
 
 QStringList systemPrinters()
 {

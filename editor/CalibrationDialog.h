@@ -1,6 +1,7 @@
 #pragma once
 
 #include "labeldata/Calibration.h"
+#include "toolkit/Types.h"
 
 #include <QDialog>
 #include <QSizeF>
@@ -54,6 +55,10 @@ private:
 
     QSizeF FPaper;
 };
+
+// A number field of two decimals within min and max, whose arrow keys step by step.
+TUpdownNumberEdit* numberField(QWidget* parent, const char* name, Extended min, Extended max, Extended step,
+                               const QString& accessibleName);
 
 // The system's printers, the default one first.
 QStringList systemPrinters();
