@@ -77,7 +77,8 @@ QString mm(double v)
 // Typed text that holds no digit is no reading; 0 is one.
 bool holdsNumber(const TUpdownNumberEdit* field)
 {
-    return std::any_of(field->Text().begin(), field->Text().end(), [](QChar c) { return c.isDigit(); });
+    const QString text = field->Text();
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
 }
 
 // The sheet in small: the corner labels and where their eight scales stand.

@@ -18,7 +18,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSettings>
-#include <QTest>
 
 namespace {
 
@@ -30,22 +29,11 @@ struct CalibrationCommands : ::testing::Test {
 
 const QString Printer = QStringLiteral("Label Printer");
 
-// Types the text into a field as the user would, over what it holds.
-void type(TUpdownNumberEdit* field, const QString& text)
-{
-    field->setFocus();
-    field->selectAll();
-    if (text.isEmpty()) {
-        QTest::keyClick(field, Qt::Key_Backspace);
-    } else
-        QTest::keyClicks(field, text);
-}
-
 void typeMarks(TCalibrationDialog& d, const QStringList& marks)
 {
     TUpdownNumberEdit* fields[] = {d.EditLeft, d.EditRight, d.EditTop, d.EditBottom};
     for (int i = 0; i < 4; ++i)
-        type(fields[i], marks[i]);
+        typeOver(fields[i], marks[i]);
 }
 
 void clickOk(TCalibrationDialog& d)
