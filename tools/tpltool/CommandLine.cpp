@@ -43,6 +43,14 @@ const char Usage[] =
     "                                          a copy with the named styles (all when none)\n"
     "                                          corrected for that printer, for programs that\n"
     "                                          print without a correction (mm and percent)\n"
+    "       tpltool alignment-sheet FILE.tpl OUT.pdf --style N|NAME [--offset DX,DY --scale SX,SY]\n"
+    "                                          the alignment sheet of a style, to print on the\n"
+    "                                          real labels: scales across the outer edges of the\n"
+    "                                          corner labels, with that printer correction\n"
+    "       tpltool align FILE.tpl OUT.tpl --style N|NAME --readings R1,R2,R3,R4,R5,R6,R7,R8\n"
+    "                                          a copy with the style fitted to the real labels from\n"
+    "                                          the eight scale readings (mm, + right and down), in\n"
+    "                                          the sheet's order; prints each changed field\n"
     "       tpltool --help | --version\n";
 
 } // namespace
