@@ -29,33 +29,15 @@ namespace {
 using labeldata::AlignmentEdge;
 using labeldata::AlignmentScales;
 
-const QString Marks[] = {QStringLiteral("①"), QStringLiteral("②"), QStringLiteral("③"), QStringLiteral("④"),
-                         QStringLiteral("⑤"), QStringLiteral("⑥"), QStringLiteral("⑦"), QStringLiteral("⑧")};
-
-QString edgeName(AlignmentEdge e)
-{
-    switch (e) {
-    case AlignmentEdge::Left:
-        return QStringLiteral("左端");
-    case AlignmentEdge::Top:
-        return QStringLiteral("上端");
-    case AlignmentEdge::Right:
-        return QStringLiteral("右端");
-    case AlignmentEdge::Bottom:
-        return QStringLiteral("下端");
-    }
-    return {};
-}
-
 // "① 1 行 1 列の左端"
 QString readingName(const Tlabelpar& s, int k)
 {
     const auto& scale = AlignmentScales[size_t(k)];
     return QStringLiteral("%1 %2 行 %3 列の%4")
-        .arg(Marks[k])
+        .arg(sheet::readingMark(k))
         .arg(scale.lastRow ? s.Rows : 1)
         .arg(scale.lastColumn ? s.Columns : 1)
-        .arg(edgeName(scale.edge));
+        .arg(sheet::alignmentEdgeName(scale.edge));
 }
 
 // The window's names of the lengths a fit may change, as its fields are named.
@@ -139,7 +121,7 @@ protected:
                 ? (place.across ? QPointF(0, 11) : QPointF(11, 0))
                 : QPointF();
             p.setPen(blue);
-            p.drawText(QRectF(c + inward + shift - QPointF(7, 7), QSizeF(14, 14)), Qt::AlignCenter, Marks[s]);
+            p.drawText(QRectF(c + inward + shift - QPointF(7, 7), QSizeF(14, 14)), Qt::AlignCenter, sheet::readingMark(s));
         }
     }
 
@@ -152,13 +134,13 @@ private:
 QString skewWarning(const labeldata::AlignedStyle& r)
 {
     static const struct {
-        const char* edge;
+        AlignmentEdge edge;
         int first, second;
-    } pairs[] = {{"左端", 0, 4}, {"上端", 1, 3}, {"右端", 2, 6}, {"下端", 5, 7}};
+    } pairs[] = {{AlignmentEdge::Left, 0, 4}, {AlignmentEdge::Top, 1, 3}, {AlignmentEdge::Right, 2, 6}, {AlignmentEdge::Bottom, 5, 7}};
     QStringList edges;
     for (size_t e = 0; e < r.skewed.size(); ++e)
         if (r.skewed[e])
-            edges << QStringLiteral("%1 (%2と%3)").arg(QString::fromUtf8(pairs[e].edge), Marks[pairs[e].first], Marks[pairs[e].second]);
+            edges << QStringLiteral("%1 (%2と%3)").arg(sheet::alignmentEdgeName(pairs[e].edge), sheet::readingMark(pairs[e].first), sheet::readingMark(pairs[e].second));
     if (edges.isEmpty())
         return {};
     return QStringLiteral("%1の 2 つの値が %2 mm より離れています。シートが斜めに入ったようです。"

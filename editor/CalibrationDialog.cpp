@@ -1,6 +1,7 @@
 #include "editor/CalibrationDialog.h"
 
 #include "editor/FileMessages.h"
+#include "editor/TestPrint.h"
 #include "numberedit/UpdownNumberEdit.h"
 #include "sheet/Calibration.h"
 #include "sheet/CalibrationPage.h"
@@ -21,7 +22,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include <stdexcept>
 
 namespace {
 
@@ -343,11 +343,9 @@ void TCalibrationDialog::printPage()
     printer.setPrinterName(name);
     printer.setDocName(QStringLiteral("補正ページ"));
     // Uncorrected, at 100 %, from the paper's very corner.
-    printer.setFullPage(true);
     printer.setPageLayout(sheet::pageLayout(FPaper));
     QPainter painter;
-    if (!painter.begin(&printer))
-        throw std::runtime_error(QStringLiteral("印刷を始められません: %1").arg(name).toStdString());
+    beginPrinting(painter, printer);
     sheet::drawCalibrationPage(painter, FPaper, {paperName(FPaper), name, QDate::currentDate()});
     painter.end();
 }

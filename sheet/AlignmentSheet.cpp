@@ -40,9 +40,6 @@ constexpr double BodyFontMax = 3.0;
 constexpr double FontMin = 0.7;
 constexpr double LineSpacing = 1.35;
 
-const QString CircledDigits[] = {QStringLiteral("①"), QStringLiteral("②"), QStringLiteral("③"), QStringLiteral("④"),
-                                 QStringLiteral("⑤"), QStringLiteral("⑥"), QStringLiteral("⑦"), QStringLiteral("⑧")};
-
 double advance(const QFont& font, const QString& s)
 {
     return QFontMetricsF(font).horizontalAdvance(s) / TextUnits;
@@ -111,43 +108,11 @@ void drawScale(QPainter& p, const ScalePlace& at)
     }
 }
 
-// Lines at the largest size up to maxSize that fits the box, centred in it; false when even
-// FontMin does not fit.
 bool drawLines(QPainter& p, const QStringList& lines, const QRectF& box, double maxSize)
 {
-    if (!(box.width() > 0) || !(box.height() > 0) || lines.isEmpty())
-        return false;
-    double widest = 0;
-    for (const QString& line : lines)
-        widest = std::max(widest, advance(text::sheetFont(1), line));
-    double size = std::min(maxSize, box.height() / (LineSpacing * lines.size()));
-    if (widest > 0)
-        size = std::min(size, box.width() / widest);
-    if (!(size >= FontMin))
-        return false;
-    const QFont font = text::sheetFont(size);
-    const double ascent = QFontMetricsF(font).ascent() / TextUnits;
-    const double top = box.top() + (box.height() - size * LineSpacing * lines.size()) / 2;
-    const double left = box.left() + (box.width() - widest * size) / 2;
-    for (qsizetype k = 0; k < lines.size(); ++k)
-        text::drawText(p, font, left, top + ascent + k * size * LineSpacing, lines[k]);
-    return true;
+    return text::drawCentredLines(p, lines, box, maxSize, FontMin, LineSpacing);
 }
 
-QString edgeName(AlignmentEdge e)
-{
-    switch (e) {
-    case AlignmentEdge::Left:
-        return QStringLiteral("左端");
-    case AlignmentEdge::Top:
-        return QStringLiteral("上端");
-    case AlignmentEdge::Right:
-        return QStringLiteral("右端");
-    case AlignmentEdge::Bottom:
-        return QStringLiteral("下端");
-    }
-    return {};
-}
 
 // A corner label's note: the readings it holds, in order.
 QStringList noteLines(const Tlabelpar& s, bool lastRow, bool lastColumn)
@@ -156,7 +121,7 @@ QStringList noteLines(const Tlabelpar& s, bool lastRow, bool lastColumn)
     for (int k = 0; k < int(AlignmentScales.size()); ++k) {
         const auto& scale = AlignmentScales[size_t(k)];
         if (cornerLabel(s, scale.lastRow, scale.lastColumn) == cornerLabel(s, lastRow, lastColumn))
-            readings << CircledDigits[k] + edgeName(scale.edge);
+            readings << readingMark(k) + alignmentEdgeName(scale.edge);
     }
     readings.removeDuplicates();
     return {QStringLiteral("%1 行 %2 列").arg(lastRow ? s.Rows : 1).arg(lastColumn ? s.Columns : 1),
@@ -212,6 +177,28 @@ QRectF middleBox(const Tlabelpar& s)
 
 } // namespace
 
+QString readingMark(int k)
+{
+    static const QString marks[] = {QStringLiteral("①"), QStringLiteral("②"), QStringLiteral("③"), QStringLiteral("④"),
+                                    QStringLiteral("⑤"), QStringLiteral("⑥"), QStringLiteral("⑦"), QStringLiteral("⑧")};
+    return marks[k];
+}
+
+QString alignmentEdgeName(AlignmentEdge e)
+{
+    switch (e) {
+    case AlignmentEdge::Left:
+        return QStringLiteral("左端");
+    case AlignmentEdge::Top:
+        return QStringLiteral("上端");
+    case AlignmentEdge::Right:
+        return QStringLiteral("右端");
+    case AlignmentEdge::Bottom:
+        return QStringLiteral("下端");
+    }
+    return {};
+}
+
 ScalePlace scalePlace(const Tlabelpar& s, int k)
 {
     const auto& scale = AlignmentScales[size_t(k)];
@@ -248,9 +235,9 @@ void drawAlignmentSheet(QPainter& p, const Tlabelpar& s, const AlignmentSheetTex
             return other.x == at.x && other.y == at.y && other.across == at.across;
         });
         if (same != scales.end())
-            same->second += CircledDigits[k];
+            same->second += readingMark(k);
         else
-            scales.emplace_back(k, CircledDigits[k]);
+            scales.emplace_back(k, readingMark(k));
     }
     for (const auto& [k, mark] : scales) {
         drawScale(p, scalePlace(s, k));

@@ -29,6 +29,11 @@ inline constexpr double AlignmentTickHalf = 2;
 inline constexpr double AlignmentBand = 2.2;
 inline constexpr double AlignmentBandLength = 3.5;
 
+// "①" … "⑧": how the sheet numbers reading k (AlignmentScales order).
+QString readingMark(int k);
+// "左端", "上端", "右端", "下端".
+QString alignmentEdgeName(labeldata::AlignmentEdge edge);
+
 // Where scale k (AlignmentScales order) crosses its edge: its centre, in millimetres of the
 // style's sheet, and whether its line runs across (a scale of a left or right edge).
 struct ScalePlace {
