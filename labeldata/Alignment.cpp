@@ -14,11 +14,15 @@ constexpr long double HalfStep = 0.0127L;
 
 struct Fitted {
     AlignmentProblem problem = AlignmentProblem::None;
+    bool unchanged = false;
     GridSteps steps;
 };
 
 Fitted fitAxis(double lead, double size, double gap, double sheet, int32_t count, double near, double far)
 {
+    // Edges where the style puts them: its lengths stay as they are, not moved onto other steps.
+    if (near == 0 && far == 0)
+        return {AlignmentProblem::None, true, {}};
     const long double span = (long double)(count - 1) * ((long double)size + gap) + size;
     const long double wanted = span + far - near;
     long double tSize = size, tGap = gap;
@@ -93,6 +97,8 @@ AlignedStyle alignedStyle(const Tlabelpar& s, const AlignmentReadings& r)
             return result;
         }
     for (const auto& x : axes) {
+        if (x.fit.unchanged)
+            continue;
         x.lead = MilToMm(uint16_t(x.fit.steps.lead));
         x.size = MilToMm(uint16_t(x.fit.steps.size));
         x.gap = MilToMm(uint16_t(x.fit.steps.gap));

@@ -63,7 +63,8 @@ struct AlignedStyle {
 // near edge's mean reading, the span from the first label's near edge to the last one's far edge
 // grows by far − near, which the spacing takes while it stays at 0 or more and the label size
 // beyond that (a single label: the size), and the far margin is what the sheet leaves. Lengths
-// are chosen in the file's steps as gridSteps chooses them. The name and sheet are kept.
+// are chosen in the file's steps as gridSteps chooses them; a direction whose readings are all 0
+// keeps its lengths as they are. The name and sheet are kept.
 AlignedStyle alignedStyle(const Tlabelpar& style, const AlignmentReadings& readings);
 
 } // namespace labeldata
