@@ -195,6 +195,28 @@ TEST(TpltoolAlignment, ReadingsOfTheScalesOnARealSheetFitTheStyleToItsCutLines)
                 readings << QString::number(std::round(reading * 4) / 4, 'f', 2);
             }
 
+            if (!exact) {
+                // Drawn with the correction that undoes this printer, the scales' zero ticks
+                // land on the style's edges.
+                const double bx = actualScale(paper.width(), pr.bx), by = actualScale(paper.height(), pr.by);
+                const QString corrected = dir.filePath(QStringLiteral("corrected%1.pdf").arg(round));
+                const ToolRun run = tpltool(
+                    {QStringLiteral("alignment-sheet"), set.FileName, corrected, QStringLiteral("--style"), QStringLiteral("2"),
+                     QStringLiteral("--offset"), QStringLiteral("%1,%2").arg(-pr.ax / bx, 0, 'f', 4).arg(-pr.ay / by, 0, 'f', 4),
+                     QStringLiteral("--scale"), QStringLiteral("%1,%2").arg(100 / bx, 0, 'f', 4).arg(100 / by, 0, 'f', 4)});
+                ASSERT_EQ(run.status, 0) << run.err.toStdString();
+                const Printed undone(corrected, paper, pr);
+                for (const Scale& k : {Scales[0], Scales[7]}) {
+                    const QPointF at = edgeMiddle(s, k);
+                    // The page point that this printer puts where the edge is.
+                    const QPointF page((at.x() - pr.ax) / bx, (at.y() - pr.ay) / by);
+                    const Patch p = undone.around(page, k.across, 2 * 3.5, 2 * 2.2);
+                    const std::vector<double> ticks = lineCentres(profile(p, k.across, 0.8));
+                    ASSERT_EQ(ticks.size(), 13u);
+                    EXPECT_NEAR(undone.paperAt(p, ticks[6], k.across), k.across ? at.x() : at.y(), 0.03);
+                }
+            }
+
             const QString out = dir.filePath(QStringLiteral("out%1.tpl").arg(round));
             const ToolRun aligned = tpltool({QStringLiteral("align"), set.FileName, out, QStringLiteral("--style"),
                                              QStringLiteral("2"), QStringLiteral("--readings"), readings.join(QLatin1Char(','))});
