@@ -1,19 +1,16 @@
 #include "editor/AlignmentDialog.h"
 
 #include "editor/CalibrationDialog.h"
-#include "editor/FileMessages.h"
 #include "editor/TestPrint.h"
 #include "labeldata/StyleFields.h"
 #include "numberedit/UpdownNumberEdit.h"
 #include "sheet/AlignmentSheet.h"
 #include "sheet/Calibration.h"
 #include "toolkit/Application.h"
-#include "toolkit/Dialogs.h"
 
 #include <QComboBox>
 #include <QDate>
 #include <QDialogButtonBox>
-#include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -334,13 +331,7 @@ void TAlignmentDialog::printSheet()
 
 void TAlignmentDialog::savePdf()
 {
-    TSaveDialog dialog;
-    dialog.Filter = QStringLiteral("PDF|*.pdf");
-    dialog.Title = QStringLiteral("位置合わせシートを PDF に保存");
-    dialog.FileName = QDir::current().absoluteFilePath(QStringLiteral("位置合わせシート.pdf"));
-    if (!dialog.Execute(this))
-        return;
-    withFileMessages([&] {
-        sheet::writeAlignmentSheetPdf(dialog.FileName, FStyle, {FTitles, QString(), QDate::currentDate()});
+    savePdfAs(this, QStringLiteral("位置合わせシート"), [&](const QString& path) {
+        sheet::writeAlignmentSheetPdf(path, FStyle, {FTitles, QString(), QDate::currentDate()});
     });
 }

@@ -350,17 +350,22 @@ void TCalibrationDialog::printPage()
     painter.end();
 }
 
-void TCalibrationDialog::savePdf()
+void savePdfAs(QWidget* parent, const QString& document, const std::function<void(const QString&)>& write)
 {
     TSaveDialog dialog;
     dialog.Filter = QStringLiteral("PDF|*.pdf");
-    dialog.Title = QStringLiteral("補正ページを PDF に保存");
-    dialog.FileName = QDir::current().absoluteFilePath(QStringLiteral("補正ページ.pdf"));
-    if (!dialog.Execute(this))
+    dialog.Title = QStringLiteral("%1を PDF に保存").arg(document);
+    dialog.FileName = QDir::current().absoluteFilePath(document + QStringLiteral(".pdf"));
+    if (!dialog.Execute(parent))
         return;
+    withFileMessages([&] { write(dialog.FileName); });
+}
+
+void TCalibrationDialog::savePdf()
+{
     const QSizeF paper = FPaper;
     const QString name = printerName();
-    withFileMessages([&] {
-        sheet::writeCalibrationPagePdf(dialog.FileName, paper, {paperName(paper), name, QDate::currentDate()});
+    savePdfAs(this, QStringLiteral("補正ページ"), [&](const QString& path) {
+        sheet::writeCalibrationPagePdf(path, paper, {paperName(paper), name, QDate::currentDate()});
     });
 }

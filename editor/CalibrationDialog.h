@@ -7,6 +7,8 @@
 #include <QSizeF>
 #include <QStringList>
 
+#include <functional>
+
 class QComboBox;
 class QDialogButtonBox;
 class QLabel;
@@ -59,6 +61,10 @@ private:
 // A number field of two decimals within min and max, whose arrow keys step by step.
 TUpdownNumberEdit* numberField(QWidget* parent, const char* name, Extended min, Extended max, Extended step,
                                const QString& accessibleName);
+
+// Asks where to save the document ("補正ページ") as a PDF, starting from "補正ページ.pdf" in the
+// current folder, and writes it there, saying in a message what went wrong.
+void savePdfAs(QWidget* parent, const QString& document, const std::function<void(const QString&)>& write);
 
 // The system's printers, the default one first.
 QStringList systemPrinters();
