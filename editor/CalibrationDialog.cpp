@@ -88,19 +88,7 @@ protected:
 
 TUpdownNumberEdit* markField(QWidget* parent, const char* name, const QString& accessibleName)
 {
-    auto* field = new TUpdownNumberEdit(parent);
-    field->setObjectName(QLatin1String(name));
-    field->SetFigure(2);
-    field->SetFixed(true);
-    field->SetValidMinus(false);
-    field->SetLimit(true);
-    field->SetLimitOptions(TLimitOptions{loMax, loMin});
-    field->SetMin(0);
-    field->SetMax(MarkMax);
-    field->SetRoundMode(rmRound);
-    field->SetIncrement(0.1L);
-    field->setAccessibleName(accessibleName);
-    return field;
+    return numberField(parent, name, 0, MarkMax, 0.1L, accessibleName);
 }
 
 // Typed text that holds no digit is no number. The field shows such text as 0.00 once left, and
@@ -141,6 +129,24 @@ QString paperName(const QSizeF& paper)
 }
 
 } // namespace
+
+TUpdownNumberEdit* numberField(QWidget* parent, const char* name, Extended min, Extended max, Extended step,
+                               const QString& accessibleName)
+{
+    auto* field = new TUpdownNumberEdit(parent);
+    field->setObjectName(QLatin1String(name));
+    field->SetFigure(2);
+    field->SetFixed(true);
+    field->SetValidMinus(min < 0);
+    field->SetLimit(true);
+    field->SetLimitOptions(TLimitOptions{loMax, loMin});
+    field->SetMin(min);
+    field->SetMax(max);
+    field->SetRoundMode(rmRound);
+    field->SetIncrement(step);
+    field->setAccessibleName(accessibleName);
+    return field;
+}
 
 QStringList systemPrinters()
 {
@@ -457,17 +463,22 @@ void TCalibrationDialog::printPage()
     printCalibrationPage(printer, FPaper, {paperName(FPaper), name, QDate::currentDate()});
 }
 
-void TCalibrationDialog::savePdf()
+void savePdfAs(QWidget* parent, const QString& document, const std::function<void(const QString&)>& write)
 {
     TSaveDialog dialog;
     dialog.Filter = QStringLiteral("PDF|*.pdf");
-    dialog.Title = QStringLiteral("補正ページを PDF に保存");
-    dialog.FileName = QDir::current().absoluteFilePath(QStringLiteral("補正ページ.pdf"));
-    if (!dialog.Execute(this))
+    dialog.Title = QStringLiteral("%1を PDF に保存").arg(document);
+    dialog.FileName = QDir::current().absoluteFilePath(document + QStringLiteral(".pdf"));
+    if (!dialog.Execute(parent))
         return;
+    withFileMessages([&] { write(dialog.FileName); });
+}
+
+void TCalibrationDialog::savePdf()
+{
     const QSizeF paper = FPaper;
     const QString name = printerName();
-    withFileMessages([&] {
-        sheet::writeCalibrationPagePdf(dialog.FileName, paper, {paperName(paper), name, QDate::currentDate()});
+    savePdfAs(this, QStringLiteral("補正ページ"), [&](const QString& path) {
+        sheet::writeCalibrationPagePdf(path, paper, {paperName(paper), name, QDate::currentDate()});
     });
 }

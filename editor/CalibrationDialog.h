@@ -1,11 +1,13 @@
 #pragma once
 
 #include "labeldata/Calibration.h"
+#include "toolkit/Types.h"
 
 #include <QDialog>
 #include <QSizeF>
 #include <QStringList>
 
+#include <functional>
 #include <map>
 
 class QComboBox;
@@ -70,6 +72,14 @@ private:
     // Each distance field's caption, to show and hide with it.
     std::map<TUpdownNumberEdit*, QLabel*> FFieldLabels;
 };
+
+// A number field of two decimals within min and max, whose arrow keys step by step.
+TUpdownNumberEdit* numberField(QWidget* parent, const char* name, Extended min, Extended max, Extended step,
+                               const QString& accessibleName);
+
+// Asks where to save the document ("補正ページ") as a PDF, starting from "補正ページ.pdf" in the
+// current folder, and writes it there, saying in a message what went wrong.
+void savePdfAs(QWidget* parent, const QString& document, const std::function<void(const QString&)>& write);
 
 // The system's printers, the default one first.
 QStringList systemPrinters();

@@ -24,24 +24,6 @@
 
 namespace {
 
-TUpdownNumberEdit* numberField(QWidget* parent, const char* name, Extended min, Extended max, Extended step,
-                               const QString& accessibleName)
-{
-    auto* field = new TUpdownNumberEdit(parent);
-    field->setObjectName(QLatin1String(name));
-    field->SetFigure(2);
-    field->SetFixed(true);
-    field->SetValidMinus(min < 0);
-    field->SetLimit(true);
-    field->SetLimitOptions(TLimitOptions{loMax, loMin});
-    field->SetMin(min);
-    field->SetMax(max);
-    field->SetRoundMode(rmRound);
-    field->SetIncrement(step);
-    field->setAccessibleName(accessibleName);
-    return field;
-}
-
 // Paper sizes come in whole points; half a millimetre tells a different paper from that.
 constexpr double SamePaper = 0.5;
 
@@ -231,15 +213,20 @@ QString paperMismatch(const QPrinter& printer, const Tlabelpar& style)
         .arg(style.SheetHeight, 0, 'f', 2);
 }
 
-void printTestSheet(QPrinter& printer, const Tlabelpar& style, const sheet::SheetTitles& titles,
-                    const sheet::Calibration& calibration)
+void beginPrinting(QPainter& painter, QPrinter& printer)
 {
     printer.setFullPage(true);
-    QPainter painter;
     if (!painter.begin(&printer))
         throw std::runtime_error(QStringLiteral("印刷を始められません: %1")
                                      .arg(printer.printerName().isEmpty() ? printer.outputFileName() : printer.printerName())
                                      .toStdString());
+}
+
+void printTestSheet(QPrinter& printer, const Tlabelpar& style, const sheet::SheetTitles& titles,
+                    const sheet::Calibration& calibration)
+{
+    QPainter painter;
+    beginPrinting(painter, printer);
     sheet::drawTestSheet(painter, style, titles, calibration);
     painter.end();
 }
@@ -253,8 +240,7 @@ bool printCalibrationPage(QPrinter& printer, const QSizeF& paper, const sheet::C
     if (!printAnyway(marginQuestion(sheet::crossesInMargins(paper, margins), true, printer.printerName(), margins)))
         return false;
     QPainter painter;
-    if (!painter.begin(&printer))
-        throw std::runtime_error(QStringLiteral("印刷を始められません: %1").arg(printer.printerName()).toStdString());
+    beginPrinting(painter, printer);
     sheet::drawCalibrationPage(painter, paper, text);
     painter.end();
     return true;

@@ -10,6 +10,7 @@
 #include <QWidget>
 
 class QLabel;
+class QPainter;
 class QPrinter;
 class QPushButton;
 class TUpdownNumberEdit;
@@ -69,6 +70,10 @@ QString marginQuestion(const std::vector<labeldata::MarginIntrusion>& intrusions
 
 // What to tell the user when the printer's paper is not the sheet; empty when it is.
 QString paperMismatch(const QPrinter& printer, const Tlabelpar& style);
+
+// Begins the painter on the printer's full page, from the paper's corner. Throws
+// std::runtime_error, in Japanese, when the printer cannot start.
+void beginPrinting(QPainter& painter, QPrinter& printer);
 
 // Prints the test sheet at 100 %, from the paper's corner, moved, turned and scaled by the calibration.
 // Throws std::runtime_error, in Japanese, when the printer cannot start.

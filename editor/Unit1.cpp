@@ -261,6 +261,8 @@ void TForm1::buildMenu()
                                 QStringLiteral("プリンターの補正|補正ページを印刷し、測った長さからプリンターの位置と倍率の補正を求める"));
     FileAddCorrected1 = makeAction(ActionList1, "FileAddCorrected1", QStringLiteral("補正したスタイルを追加(&K)"),
                                    QStringLiteral("補正したスタイルを追加|入力欄の値をプリンターの補正で直したスタイルを追加する"));
+    FileAlign1 = makeAction(ActionList1, "FileAlign1", QStringLiteral("位置合わせ(&M)..."),
+                            QStringLiteral("位置合わせ|位置合わせシートをラベル用紙に印刷し、読んだ目盛りから入力欄の値を実際のラベルに合わせる"));
     FileExit1 = makeAction(ActionList1, "FileExit1", QStringLiteral("終了(&X)"),
                            QStringLiteral("終了|アプリケーションを終了する"));
     HelpContents1 = makeAction(ActionList1, "HelpContents1", QStringLiteral("目次(&C)"),
@@ -306,6 +308,8 @@ void TForm1::buildMenu()
     linkItem(Calibrate1, FileCalibrate1);
     AddCorrected1 = item(File1, "AddCorrected1");
     linkItem(AddCorrected1, FileAddCorrected1);
+    Align1 = item(File1, "Align1");
+    linkItem(Align1, FileAlign1);
     N2 = File1->addSeparator();
     N2->setObjectName(QStringLiteral("N2"));
     Exit1 = item(File1, "Exit1");
@@ -343,6 +347,7 @@ void TForm1::bindEvents()
     connect(FileTestPrint1, &QAction::triggered, this, guarded(&TForm1::FileTestPrint1Execute));
     connect(FileCalibrate1, &QAction::triggered, this, guarded(&TForm1::FileCalibrate1Execute));
     connect(FileAddCorrected1, &QAction::triggered, this, guarded(&TForm1::FileAddCorrected1Execute));
+    connect(FileAlign1, &QAction::triggered, this, guarded(&TForm1::FileAlign1Execute));
     connect(FileExit1, &QAction::triggered, this, guarded(&TForm1::FileExit1Execute));
     connect(HelpContents1, &QAction::triggered, this, guarded(&TForm1::HelpContents1Execute));
     connect(About1, &QAction::triggered, this, guarded(&TForm1::About1Click));

@@ -92,6 +92,7 @@ public:
     QAction* TestPrint1 = nullptr;
     QAction* Calibrate1 = nullptr;
     QAction* AddCorrected1 = nullptr;
+    QAction* Align1 = nullptr;
     QAction* N2 = nullptr;
     QAction* Exit1 = nullptr;
     QMenu* Help1 = nullptr;
@@ -113,6 +114,7 @@ public:
     QAction* FileTestPrint1 = nullptr;
     QAction* FileCalibrate1 = nullptr;
     QAction* FileAddCorrected1 = nullptr;
+    QAction* FileAlign1 = nullptr;
     QAction* FileExit1 = nullptr;
     QAction* HelpContents1 = nullptr;
     QAction* HelpTopicSearch1 = nullptr;
@@ -180,6 +182,7 @@ public:
     // "補正したスタイルを追加": the fields as a style corrected for a printer, for programs that
     // print the template uncorrected.
     void FileAddCorrected1Execute();
+    void FileAlign1Execute();
     void FileExit1Execute();
     void HelpContents1Execute();
     void About1Click();

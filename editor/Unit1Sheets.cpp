@@ -1,8 +1,10 @@
 // The test sheet commands: PDF export and test printing of the values in the fields, the
-// printer calibration and styles corrected for a printer.
+// printer calibration, styles corrected for a printer and the fields aligned to real labels.
 #include "editor/Unit1.h"
 
+#include "editor/AlignmentDialog.h"
 #include "editor/CalibrationDialog.h"
+#include "editor/FieldMap.h"
 #include "editor/FileMessages.h"
 #include "editor/GroupNameEdit.h"
 #include "editor/TestPrint.h"
@@ -12,6 +14,7 @@
 #include "labeldata/SheetFit.h"
 #include "labeldata/StyleFields.h"
 #include "labeldata/Tdatatree.h"
+#include "numberedit/UpdownNumberEdit.h"
 #include "settings/Settings.h"
 #include "sheet/PdfExport.h"
 #include "toolkit/Application.h"
@@ -161,4 +164,21 @@ void TForm1::FileAddCorrected1Execute()
         showMessage(QStringLiteral("スタイルには回転を入れられないため、このプリンターの回転 (%1°) は補正していません。"
                                    "ラベルの右下の角が %2 mm ずれます。回転も補正するには、このプログラムのテスト印刷を使ってください。")
                         .arg(QString::number(calibration.rotation, 'f', 3), QString::number(corrected.rotationMissed, 'f', 2)));
+}
+
+void TForm1::FileAlign1Execute()
+{
+    const sheet::SheetPage page{fieldStyle(), {Edit11->text(), ComboBox1->currentText()}};
+    if (!sheetPagesUsable({page}, false))
+        return;
+    TAlignmentDialog dialog(page.style, page.titles, systemPrinters(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    // Into the fields as if typed; "U" stores them in the style.
+    const Tlabelpar& aligned = dialog.alignedStyle();
+    for (const FieldBinding& b : FieldMap) {
+        const labeldata::StyleField& f = labeldata::StyleFields[size_t(b.field)];
+        if (b.length && MmToMil(aligned.*f.length) != MmToMil(page.style.*f.length))
+            (this->*b.length)->SetValue(aligned.*f.length);
+    }
 }

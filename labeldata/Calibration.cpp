@@ -25,13 +25,6 @@ struct Axis {
     int32_t count = 0;
 };
 
-struct AxisMils {
-    int64_t lead = 0;
-    int64_t size = 0;
-    int64_t gap = 0;
-    int64_t trail = 0;
-};
-
 long double toMils(long double mm)
 {
     return mm * 10000.0L / 254.0L;
@@ -51,22 +44,23 @@ long double worstEdge(int64_t lead, int64_t size, int64_t pitch, long double tLe
     return worst;
 }
 
-AxisMils correctAxis(const Axis& a)
+} // namespace
+
+GridSteps gridSteps(long double tLeadMm, long double tSizeMm, long double tGapMm, double sheetMm, int32_t count,
+                    double trailMm)
 {
-    const long double tLead = toMils(a.offset + (long double)a.scale * a.lead);
-    const long double tSize = toMils((long double)a.scale * a.size);
-    const long double tGap = toMils((long double)a.scale * a.gap);
-    AxisMils m;
+    const long double tLead = toMils(tLeadMm), tSize = toMils(tSizeMm), tGap = toMils(tGapMm);
+    GridSteps m;
     m.lead = std::llround(tLead);
     m.size = std::llround(tSize);
     m.gap = std::llround(tGap);
-    if (a.count >= 2) {
+    if (count >= 2) {
         // Rounding each length alone lets the pitch's error grow along the row. A few steps
         // either way of the size and the pitch, each with the lead that centres the row's
         // errors on its target, find the grid whose worst edge is nearest.
         const long double tPitch = tSize + tGap;
         const int64_t lead0 = m.lead, size0 = m.size, pitch0 = std::llround(tPitch);
-        const long double far = (long double)a.count - 1;
+        const long double far = (long double)count - 1;
         long double best = -1;
         int bestMoves = 0;
         for (int dw = -2; dw <= 2; ++dw)
@@ -82,7 +76,7 @@ AxisMils correctAxis(const Axis& a)
                 for (const int64_t lead : {int64_t(std::floor(ideal)), int64_t(std::ceil(ideal))}) {
                     if (lead < 0)
                         continue;
-                    const long double worst = worstEdge(lead, size, pitch, tLead, tSize, tPitch, a.count);
+                    const long double worst = worstEdge(lead, size, pitch, tLead, tSize, tPitch, count);
                     const int moves = std::abs(dw) + std::abs(dp) + int(std::llabs(lead - lead0));
                     if (best < 0 || worst < best - 1e-9L || (worst < best + 1e-9L && moves < bestMoves)) {
                         best = worst;
@@ -97,11 +91,20 @@ AxisMils correctAxis(const Axis& a)
     m.lead = std::max<int64_t>(m.lead, 0);
     m.size = std::max<int64_t>(m.size, 0);
     m.gap = std::max<int64_t>(m.gap, 0);
-    const int64_t sheet = MmToMil(a.sheet);
-    if (a.count >= 1)
-        m.trail = sheet - m.lead - int64_t(a.count) * m.size - int64_t(a.count - 1) * m.gap;
+    const int64_t sheet = MmToMil(sheetMm);
+    if (count >= 1)
+        m.trail = sheet - m.lead - int64_t(count) * m.size - int64_t(count - 1) * m.gap;
     else
-        m.trail = MmToMil(a.trail);
+        m.trail = MmToMil(trailMm);
+    return m;
+}
+
+namespace {
+
+GridSteps correctAxis(const Axis& a)
+{
+    GridSteps m = gridSteps(a.offset + (long double)a.scale * a.lead, (long double)a.scale * a.size,
+                            (long double)a.scale * a.gap, a.sheet, a.count, a.trail);
     // Labels that grow past the sheet leave no far margin; the fit rule then says so.
     m.trail = std::max<int64_t>(m.trail, 0);
     return m;
@@ -351,7 +354,7 @@ CorrectedStyle correctedStyle(const Tlabelpar& s, const Calibration& c)
             result.across = x.across;
             return result;
         }
-        const AxisMils m = correctAxis(x.axis);
+        const GridSteps m = correctAxis(x.axis);
         if (std::max({m.lead, m.size, m.gap, m.trail}) > most) {
             result.problem = CorrectionProblem::LengthTooLong;
             result.across = x.across;

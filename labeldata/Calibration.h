@@ -2,6 +2,8 @@
 
 #include "labeldata/Tlabelpar.h"
 
+#include <cstdint>
+
 namespace labeldata {
 
 // A printer's correction: printed position = offset + rotation × scale × position, the rotation
@@ -103,6 +105,19 @@ struct CorrectedStyle {
 
     bool ok() const { return problem == CorrectionProblem::None; }
 };
+
+// A row (or column) of labels in the file's 0.0254 mm steps.
+struct GridSteps {
+    int64_t lead = 0;
+    int64_t size = 0;
+    int64_t gap = 0;
+    int64_t trail = 0; // what the sheet leaves; below 0 when the labels leave it
+};
+
+// The steps that put every label edge of a row of count labels as close as they allow to its
+// target: lead + j × (size + gap) and that plus size, in millimetres. The lead, size and gap
+// stay at 0 or more; a row of no labels keeps its far margin.
+GridSteps gridSteps(long double lead, long double size, long double gap, double sheet, int32_t count, double trail);
 
 // The style a program that prints uncorrected must be given so that this printer puts the
 // labels where the style puts them: the first label's margins become offset + scale × margin,

@@ -87,21 +87,7 @@ void drawMiddle(QPainter& p, const QSizeF& paper, const CalibrationPageText& t)
     // The middle, clear of the crosses' rows above and below.
     const double margin = CalibrationMarkInset + CrossSquare;
     const QRectF box(margin, margin, paper.width() - 2 * margin, paper.height() - 2 * margin);
-    double widest = 0;
-    for (const QString& line : lines)
-        widest = std::max(widest, advance(text::sheetFont(1), line));
-    double size1 = std::min(BodyMaxFont, box.height() / (LineSpacing * lines.size()));
-    if (widest > 0)
-        size1 = std::min(size1, box.width() / widest);
-    if (!(size1 >= BodyMinFont))
-        return;
-    const QFont font = text::sheetFont(size1);
-    const double ascent = QFontMetricsF(font).ascent() / TextUnits;
-    const double height = size1 * LineSpacing * lines.size();
-    const double top = box.top() + (box.height() - height) / 2;
-    const double left = box.left() + (box.width() - widest * size1) / 2;
-    for (qsizetype k = 0; k < lines.size(); ++k)
-        text::drawText(p, font, left, top + ascent + k * size1 * LineSpacing, lines[k]);
+    text::drawCentredLines(p, lines, box, BodyMaxFont, BodyMinFont, LineSpacing);
 }
 
 } // namespace

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPointF>
+#include <QRectF>
 #include <QString>
+#include <QStringList>
 
 #include <algorithm>
 
@@ -32,6 +35,31 @@ inline void drawText(QPainter& p, const QFont& font, double x, double y, const Q
     p.setFont(font);
     p.drawText(QPointF(0, 0), text);
     p.restore();
+}
+
+// Lines as one block centred in the box, at the largest size up to maxSize that fits it; false,
+// and nothing drawn, when even minSize does not.
+inline bool drawCentredLines(QPainter& p, const QStringList& lines, const QRectF& box, double maxSize, double minSize,
+                             double lineSpacing)
+{
+    if (!(box.width() > 0) || !(box.height() > 0) || lines.isEmpty())
+        return false;
+    const QFontMetricsF unit(sheetFont(1));
+    double widest = 0;
+    for (const QString& line : lines)
+        widest = std::max(widest, unit.horizontalAdvance(line) / TextUnits);
+    double size = std::min(maxSize, box.height() / (lineSpacing * lines.size()));
+    if (widest > 0)
+        size = std::min(size, box.width() / widest);
+    if (!(size >= minSize))
+        return false;
+    const QFont font = sheetFont(size);
+    const double ascent = QFontMetricsF(font).ascent() / TextUnits;
+    const double top = box.top() + (box.height() - size * lineSpacing * lines.size()) / 2;
+    const double left = box.left() + (box.width() - widest * size) / 2;
+    for (qsizetype k = 0; k < lines.size(); ++k)
+        drawText(p, font, left, top + ascent + k * size * lineSpacing, lines[k]);
+    return true;
 }
 
 } // namespace sheet::text

@@ -33,22 +33,11 @@ struct CalibrationCommands : ::testing::Test {
 
 const QString Printer = QStringLiteral("Label Printer");
 
-// Types the text into a field as the user would, over what it holds.
-void type(TUpdownNumberEdit* field, const QString& text)
-{
-    field->setFocus();
-    field->selectAll();
-    if (text.isEmpty()) {
-        QTest::keyClick(field, Qt::Key_Backspace);
-    } else
-        QTest::keyClicks(field, text);
-}
-
 void typeMarks(TCalibrationDialog& d, const QStringList& marks)
 {
     TUpdownNumberEdit* fields[] = {d.EditLeft, d.EditRight, d.EditTop, d.EditBottom};
     for (int i = 0; i < 4; ++i)
-        type(fields[i], marks[i]);
+        typeOver(fields[i], marks[i]);
 }
 
 void clickOk(TCalibrationDialog& d)
@@ -172,7 +161,7 @@ TEST_F(CalibrationCommands, EightDistancesShowTheRotationAndTheResidualAndOkStor
         EXPECT_FALSE(d.EditLeft->isVisible());
         for (int k = 0; k < 8; ++k) {
             const double v = (k < 4 ? crosses.x[k] : crosses.y[k - 4]) + (k == c.misread ? 0.6 : 0);
-            type(k < 4 ? d.EditX[k] : d.EditY[k - 4], QString::number(v, 'f', 2));
+            typeOver(k < 4 ? d.EditX[k] : d.EditY[k - 4], QString::number(v, 'f', 2));
         }
         const QString result = d.LabelResult->text();
         EXPECT_TRUE(result.contains(QStringLiteral("回転: 右回りに 0."))) << result.toStdString();

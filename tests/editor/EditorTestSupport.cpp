@@ -5,6 +5,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 
 void ModalAnswers::input(const QString& text, bool confirm)
 {
@@ -32,6 +33,16 @@ void ModalAnswers::question(const QString& button)
         else
             w->close();
     });
+}
+
+void typeOver(QLineEdit* field, const QString& text)
+{
+    field->setFocus();
+    field->selectAll();
+    if (text.isEmpty())
+        QTest::keyClick(field, Qt::Key_Backspace);
+    else
+        QTest::keyClicks(field, text);
 }
 
 std::unique_ptr<TForm1> newWindow()

@@ -144,6 +144,9 @@ struct FieldValues {
 FieldValues fieldValues(const TForm1& form);
 void setFields(TForm1& form, const FieldValues& values);
 
+// Types the text into a field as the user would, over what it holds; empty text clears it.
+void typeOver(QLineEdit* field, const QString& text);
+
 std::string readFile(const QString& path);
 void writeFile(const QString& path, const std::string& bytes);
 

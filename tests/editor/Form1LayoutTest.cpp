@@ -195,6 +195,7 @@ TEST(Form1Layout, MenusShowTheirActionsCaptionsShortcutsAndStates)
         {form->TestPrint1, "テスト印刷(&P)...", QKeySequence(Qt::CTRL | Qt::Key_P), true},
         {form->Calibrate1, "プリンターの補正(&B)...", QKeySequence(), true},
         {form->AddCorrected1, "補正したスタイルを追加(&K)", QKeySequence(), true},
+        {form->Align1, "位置合わせ(&M)...", QKeySequence(), true},
         {form->Exit1, "終了(&X)", QKeySequence(), true},
         {form->Contents1, "目次(&C)", QKeySequence(), false},
         {form->About1, "バージョン情報(&A)...", QKeySequence(), true},
@@ -208,7 +209,7 @@ TEST(Form1Layout, MenusShowTheirActionsCaptionsShortcutsAndStates)
     EXPECT_EQ(form->File1->actions(),
               (QList<QAction*>{form->New1, form->Open1, form->AddProducts1, form->S1, form->SaveAs1, form->N3,
                                form->ExportPdf1, form->ExportGlabels1, form->ExportLibreOffice1, form->ExportSvg1,
-                               form->TestPrint1, form->Calibrate1, form->AddCorrected1, form->N2,
+                               form->TestPrint1, form->Calibrate1, form->AddCorrected1, form->Align1, form->N2,
                                form->Exit1}));
     EXPECT_TRUE(form->N3->isSeparator());
     EXPECT_TRUE(form->N2->isSeparator());

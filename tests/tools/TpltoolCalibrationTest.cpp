@@ -1,6 +1,7 @@
 #include "labeldata/Tdatatree.h"
 
 #include "PdfProbe.h"
+#include "SimulatedPrinter.h"
 #include "ToolRun.h"
 
 #include <gtest/gtest.h>
@@ -17,45 +18,13 @@
 
 namespace {
 
-constexpr int PxPerMm = 100; // 2540 dpi
-
-// A printer that puts a nominal position p at a + b·p, per direction.
-struct Printer {
-    double ax, bx, ay, by;
-};
-
-// A square of the page as that printer would put it on paper, seen at 100 pixels a millimetre:
-// poppler draws the page stretched per direction, and the shift is added to what is found.
-struct Patch {
-    int left = 0, top = 0, size = 0; // pixels of the stretched page
-    pdfprobe::Raster raster;
-
-    double ink(int x, int y) const { return raster.ink(x, y); }
-};
-
-Patch patch(const QString& pdf, QSizeF stretchedPx, QPointF centrePx, double sizeMm)
-{
-    Patch p;
-    p.size = int(sizeMm * PxPerMm);
-    p.left = int(centrePx.x()) - p.size / 2;
-    p.top = int(centrePx.y()) - p.size / 2;
-    const QByteArray pgm = pdfprobe::run(
-        QStringLiteral("pdftoppm"),
-        {QStringLiteral("-gray"), QStringLiteral("-scale-to-x"), QString::number(int(stretchedPx.width())),
-         QStringLiteral("-scale-to-y"), QString::number(int(stretchedPx.height())), QStringLiteral("-x"),
-         QString::number(p.left), QStringLiteral("-y"), QString::number(p.top), QStringLiteral("-W"),
-         QString::number(p.size), QStringLiteral("-H"), QString::number(p.size), pdf});
-    p.raster = pdfprobe::fromPgm(pgm);
-    return p;
-}
-
 // The centre of a cross in a patch, in pixels of the stretched page: each line's ink weighed
 // between 1 and 4 mm from the centre, clear of the other line.
 QPointF crossIn(const Patch& p)
 {
-    std::vector<double> cols(size_t(p.size), 0), rows(size_t(p.size), 0);
-    for (int y = 0; y < p.size; ++y)
-        for (int x = 0; x < p.size; ++x) {
+    std::vector<double> cols(size_t(p.width), 0), rows(size_t(p.width), 0);
+    for (int y = 0; y < p.width; ++y)
+        for (int x = 0; x < p.width; ++x) {
             cols[size_t(x)] += p.ink(x, y);
             rows[size_t(y)] += p.ink(x, y);
         }
@@ -81,7 +50,7 @@ const QPointF Corners[] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}}; // left/right, upper
 // Where each cross of the page lands on the printer's paper, in millimetres.
 std::vector<QPointF> printedCrosses(const QString& pdf, QSizeF paper, const Printer& pr)
 {
-    const QSizeF stretched(std::round(paper.width() * pr.bx * PxPerMm), std::round(paper.height() * pr.by * PxPerMm));
+    const QSizeF stretched = stretchedPage(paper, pr);
     const double sx = stretched.width() / (paper.width() * PxPerMm), sy = stretched.height() / (paper.height() * PxPerMm);
     std::vector<QPointF> found;
     for (const QPointF& c : Corners) {
@@ -91,25 +60,6 @@ std::vector<QPointF> printedCrosses(const QString& pdf, QSizeF paper, const Prin
         found.emplace_back(pr.ax + px.x() / PxPerMm, pr.ay + px.y() / PxPerMm);
     }
     return found;
-}
-
-// The printer's scale as poppler drew it: the stretched page has whole pixels.
-double actualScale(double paperMm, double b)
-{
-    return std::round(paperMm * b * PxPerMm) / (paperMm * PxPerMm);
-}
-
-std::unique_ptr<Tlabelpar> style(std::string name, double sheetW, double sheetH, double labelW, double labelH, int columns,
-                                 int rows, double left, double top, double gapX, double gapY)
-{
-    auto s = std::make_unique<Tlabelpar>();
-    s->Name = std::move(name);
-    s->SheetWidth = sheetW, s->SheetHeight = sheetH, s->LabelWidth = labelW, s->LabelHeight = labelH;
-    s->Columns = columns, s->Rows = rows, s->LeftMargin = left, s->TopMargin = top;
-    s->HorizontalSpacing = gapX, s->VerticalSpacing = gapY;
-    s->RightMargin = sheetW - left - columns * labelW - (columns - 1) * gapX;
-    s->BottomMargin = sheetH - top - rows * labelH - (rows - 1) * gapY;
-    return s;
 }
 
 // Every label edge of a direction: lead + j × pitch and that plus the size.
@@ -157,8 +107,8 @@ TEST(TpltoolCalibration, ThePageIsThePaperWithEachCrossAloneAtItsPlace)
             // Within its 12 mm square only the cross: two arms of 10 mm, 0.2 mm wide.
             const Patch p = patch(pdf, stretched, at * PxPerMm, 12);
             int strays = 0;
-            for (int y = 0; y < p.size; ++y)
-                for (int x = 0; x < p.size; ++x) {
+            for (int y = 0; y < p.width; ++y)
+                for (int x = 0; x < p.width; ++x) {
                     if (p.ink(x, y) < 64)
                         continue;
                     const double dx = (p.left + x + 0.5) / PxPerMm - at.x(), dy = (p.top + y + 0.5) / PxPerMm - at.y();

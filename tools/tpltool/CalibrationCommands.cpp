@@ -11,7 +11,6 @@
 
 #include <QCommandLineOption>
 #include <QDate>
-#include <QGuiApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -34,14 +33,6 @@ struct Paper {
 int refuseWords(const std::string& why)
 {
     return usageError(QString::fromStdString(why));
-}
-
-// A number as typed on a command line; "." only, so a script's locale cannot change it.
-std::optional<double> number(const QString& text)
-{
-    bool ok = false;
-    const double v = text.trimmed().toDouble(&ok);
-    return ok && std::isfinite(v) ? std::optional(v) : std::nullopt;
 }
 
 std::optional<Paper> paperFrom(const QString& text)
@@ -107,7 +98,49 @@ std::optional<std::pair<double, double>> pairOf(const QString& text)
     return std::pair{*a, *b};
 }
 
+const QString OffsetName = QStringLiteral("offset");
+const QString ScaleName = QStringLiteral("scale");
+
 } // namespace
+
+QList<QCommandLineOption> correctionOptions()
+{
+    return {QCommandLineOption(OffsetName, QString(), QStringLiteral("DX,DY")),
+            QCommandLineOption(ScaleName, QString(), QStringLiteral("SX,SY"))};
+}
+
+std::optional<Calibration> correctionFrom(const CommandWords& args)
+{
+    Calibration c;
+    if (args.isSet(OffsetName)) {
+        const auto offset = pairOf(args.value(OffsetName));
+        if (!offset) {
+            refuseWords("--offset takes two numbers of millimetres, as 0.5,-1.2");
+            return std::nullopt;
+        }
+        c.offsetX = offset->first, c.offsetY = offset->second;
+    }
+    if (args.isSet(ScaleName)) {
+        const auto scale = pairOf(args.value(ScaleName));
+        if (!scale) {
+            refuseWords("--scale takes two percentages, as 100.2,99.8");
+            return std::nullopt;
+        }
+        c.scaleX = scale->first, c.scaleY = scale->second;
+    }
+    for (double o : {c.offsetX, c.offsetY})
+        if (std::fabs(o) > labeldata::OffsetLimit) {
+            printErr("offset " + fixed(o, 2) + " mm is beyond ±" + fixed(labeldata::OffsetLimit, 0) + " mm; nothing written");
+            return std::nullopt;
+        }
+    for (double s : {c.scaleX, c.scaleY})
+        if (!(s >= labeldata::ScaleMin && s <= labeldata::ScaleMax)) {
+            printErr("scale " + fixed(s, 2) + " % is outside " + fixed(labeldata::ScaleMin, 0) + " to "
+                     + fixed(labeldata::ScaleMax, 0) + " %; nothing written");
+            return std::nullopt;
+        }
+    return c;
+}
 
 int calibrationSheetCommand(const QStringList& arguments)
 {
@@ -120,20 +153,7 @@ int calibrationSheetCommand(const QStringList& arguments)
     if (!paper)
         return Failure;
     const QString out = args.positional().front();
-    // Text needs the font database of a GUI application; no window is ever shown.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-        if (type == QtCriticalMsg || type == QtFatalMsg)
-            printErr(text.toStdString());
-    });
-    // One of its own unless the caller made the application already (it must be a GUI one).
-    static int argc = 1;
-    static char name[] = "tpltool";
-    static char* argv[] = {name, nullptr};
-    std::optional<QGuiApplication> app;
-    if (!QCoreApplication::instance())
-        app.emplace(argc, argv);
+    const GuiSession session;
     try {
         sheet::writeCalibrationPagePdf(out, paper->size, {paper->name, QString(), QDate::currentDate()});
     } catch (const labeldata::FileError& e) {
@@ -228,34 +248,18 @@ int calibrateCommand(const QStringList& arguments)
 
 int correctCommand(const QStringList& arguments)
 {
-    const QString offsetName = QStringLiteral("offset"), scaleName = QStringLiteral("scale");
-    CommandWords args({QCommandLineOption(offsetName, QString(), QStringLiteral("DX,DY")),
-                       QCommandLineOption(scaleName, QString(), QStringLiteral("SX,SY")), styleOption()});
+    CommandWords args(correctionOptions() << styleOption());
     if (!args.parse(arguments, 0))
         return Failure;
     const QStringList files = args.positional();
     if (files.size() != 2)
         return refuseWords("give one template file to read and one to write");
-    if (!args.isSet(offsetName) || !args.isSet(scaleName))
+    if (!args.isSet(OffsetName) || !args.isSet(ScaleName))
         return refuseWords("give both --offset and --scale");
-    const auto offset = pairOf(args.value(offsetName));
-    const auto scale = pairOf(args.value(scaleName));
-    if (!offset)
-        return refuseWords("--offset takes two numbers of millimetres, as 0.5,-1.2");
-    if (!scale)
-        return refuseWords("--scale takes two percentages, as 100.2,99.8");
-    const Calibration c{offset->first, offset->second, scale->first, scale->second};
-    for (double o : {c.offsetX, c.offsetY})
-        if (std::fabs(o) > labeldata::OffsetLimit) {
-            printErr("offset " + fixed(o, 2) + " mm is beyond ±" + fixed(labeldata::OffsetLimit, 0) + " mm; nothing written");
-            return Failure;
-        }
-    for (double s : {c.scaleX, c.scaleY})
-        if (!(s >= labeldata::ScaleMin && s <= labeldata::ScaleMax)) {
-            printErr("scale " + fixed(s, 2) + " % is outside " + fixed(labeldata::ScaleMin, 0) + " to "
-                     + fixed(labeldata::ScaleMax, 0) + " %; nothing written");
-            return Failure;
-        }
+    const std::optional<Calibration> correction = correctionFrom(args);
+    if (!correction)
+        return Failure;
+    const Calibration& c = *correction;
 
     const QString in = files[0], out = files[1];
     Tdatatree set;

@@ -2,6 +2,9 @@
 
 #include "ToolOutput.h"
 
+#include <QGuiApplication>
+
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -49,6 +52,14 @@ const char Usage[] =
     "                                          a copy with the named styles (all when none)\n"
     "                                          corrected for that printer, for programs that\n"
     "                                          print without a correction (mm and percent)\n"
+    "       tpltool alignment-sheet FILE.tpl OUT.pdf --style N|NAME [--offset DX,DY --scale SX,SY]\n"
+    "                                          the alignment sheet of a style, to print on the\n"
+    "                                          real labels: scales across the outer edges of the\n"
+    "                                          corner labels, with that printer correction\n"
+    "       tpltool align FILE.tpl OUT.tpl --style N|NAME --readings R1,R2,R3,R4,R5,R6,R7,R8\n"
+    "                                          a copy with the style fitted to the real labels from\n"
+    "                                          the eight scale readings (mm, + right and down), in\n"
+    "                                          the sheet's order; prints each changed field\n"
     "       tpltool --help | --version\n";
 
 } // namespace
@@ -96,4 +107,31 @@ QCommandLineOption styleOption()
 {
     return QCommandLineOption(QStringLiteral("style"), QStringLiteral("a style by number (from 1) or name"),
                               QStringLiteral("N|NAME"));
+}
+
+std::optional<double> number(const QString& text)
+{
+    bool ok = false;
+    const double v = text.trimmed().toDouble(&ok);
+    return ok && std::isfinite(v) ? std::optional(v) : std::nullopt;
+}
+
+GuiSession::GuiSession()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            printErr(text.toStdString());
+    });
+    static int argc = 1;
+    static char name[] = "tpltool";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance())
+        FApplication = new QGuiApplication(argc, argv);
+}
+
+GuiSession::~GuiSession()
+{
+    delete FApplication;
 }

@@ -6,6 +6,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
+class QGuiApplication;
+
 // The usage text of every command, on standard output for --help.
 void printUsage();
 // "tpltool: why" and the usage on standard error; returns the usage status.
@@ -31,3 +35,20 @@ private:
 
 // The option that names styles by number or name, repeatable.
 QCommandLineOption styleOption();
+
+// A number as typed on a command line; "." only, so a script's locale cannot change it.
+std::optional<double> number(const QString& text);
+
+// Text needs the font database of a GUI application; no window is ever shown. One of its own
+// unless the caller made the application already (it must be a GUI one); Qt's notes about the
+// session are not the user's business, only its failures are said.
+class GuiSession {
+public:
+    GuiSession();
+    ~GuiSession();
+    GuiSession(const GuiSession&) = delete;
+    GuiSession& operator=(const GuiSession&) = delete;
+
+private:
+    QGuiApplication* FApplication = nullptr;
+};

@@ -4,6 +4,7 @@
 #include "labeldata/SheetFit.h"
 #include "labeldata/Tdatatree.h"
 #include "sheet/PdfExport.h"
+#include "AlignmentCommands.h"
 #include "CalibrationCommands.h"
 #include "CommandLine.h"
 #include "ExportCommands.h"
@@ -14,7 +15,6 @@
 #include "ToolOutput.h"
 
 #include <QCommandLineOption>
-#include <QGuiApplication>
 #include <QString>
 #include <QStringList>
 
@@ -155,18 +155,7 @@ int sheetCommand(const QStringList& words)
     CommandWords args({styleOption()});
     if (!args.parse(words, 2, 2))
         return Failure;
-    // Text needs the font database of a GUI application; no window is ever shown.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The tool words its own failures; Qt's notes about the session are not the user's business.
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-        if (type == QtCriticalMsg || type == QtFatalMsg)
-            printErr(text.toStdString());
-    });
-    int argc = 1;
-    char name[] = "tpltool";
-    char* argv[] = {name, nullptr};
-    QGuiApplication app(argc, argv);
+    const GuiSession session;
     return makeSheet(args.positional()[0], args.positional()[1], args.values(QStringLiteral("style")));
 }
 
@@ -202,6 +191,8 @@ const Command Commands[] = {
     {"calibration-sheet", calibrationSheetCommand},
     {"calibrate", calibrateCommand},
     {"correct", correctCommand},
+    {"alignment-sheet", alignmentSheetCommand},
+    {"align", alignCommand},
 };
 
 } // namespace
