@@ -53,8 +53,9 @@ TEST(AlignmentCommands, TypedReadingsShowTheChangeAndOkPutsItIntoTheFields)
          "間隔 水平方向: 0.00 → 0.25 mm", "", 25.4, 25.4, 0, 0, 25.4},
         {"crooked", 0, {"1", "0", "0", "0", "0", "0", "0", "0"}, Ok, "ラベルサイズ 幅: 76.20 → 75.95 mm",
          "左端 (①と⑤)の 2 つの値が 0.5 mm より離れています。シートが斜めに入ったようです。", 25.91, 25.4, 0, 0, 25.4},
-        {"a field left empty", 0, {"0", "0", "0", "", "0", "0", "0", "0"}, RefusedThenCancel,
-         "④ 1 行 2 列の上端 に、読んだ値を mm で入力してください。", "", 25.4, 25.4, 0, 0, 25.4},
+        // The last one typed: leaving a field shows 0 in it, as every number field does.
+        {"a field left empty", 0, {"0", "0", "0", "0", "0", "0", "0", ""}, RefusedThenCancel,
+         "⑧ 4 行 2 列の下端 に、読んだ値を mm で入力してください。", "", 25.4, 25.4, 0, 0, 25.4},
         {"margin below 0", 1, {"-1.5", "0", "0", "0", "-1.5", "0", "0", "0"}, RefusedThenCancel,
          "合わせると左の余白が 0 mm より小さくなります。読んだ値を確かめてください。", "", 1, 25.4, 0, 0, 25.4},
     };
