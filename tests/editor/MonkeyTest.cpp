@@ -1,6 +1,7 @@
 // A seeded monkey: random real input to the window (pastes of up to 200,000 characters into
 // every text field among it), with its invariants checked after every event. Six rounds by
-// default; TESSEL_MONKEY_SEED alone replays one round, and TESSEL_MONKEY_SECONDS keeps starting new rounds until that time is up (scripts/monkey).
+// default; TESSEL_MONKEY_SEED alone replays one round, and TESSEL_MONKEY_SECONDS keeps
+// starting new rounds until that time is up (scripts/monkey).
 // A failure prints the round's seed and its events.
 #include "EditorTestSupport.h"
 
