@@ -2,6 +2,7 @@
 // from creating the main window to its first paint.
 #include "editor/Unit1.h"
 #include "labeldata/Tdatatree.h"
+#include "BenchMain.h"
 #include "LargeSet.h"
 
 #include <benchmark/benchmark.h>
@@ -83,11 +84,5 @@ BENCHMARK(BM_WindowCreateToShown)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QApplication>(argc, argv, false);
 }

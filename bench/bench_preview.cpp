@@ -1,4 +1,5 @@
 #include "editor/Preview.h"
+#include "BenchMain.h"
 #include "PreviewReference.h"
 
 #include <benchmark/benchmark.h>
@@ -56,11 +57,5 @@ BENCHMARK(BM_DrawPreviewInOrderQPainter)->Arg(0)->Arg(1)->Unit(benchmark::kMilli
 int main(int argc, char** argv)
 {
     // QPainter on a QImage needs the GUI application's font and raster set-up.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QGuiApplication>(argc, argv, true);
 }

@@ -7,6 +7,7 @@
 #include "products/GlabelsWriter.h"
 #include "products/LibreOfficeWriter.h"
 #include "products/ProductSearch.h"
+#include "BenchMain.h"
 #include "LargeSet.h"
 
 #include <benchmark/benchmark.h>
@@ -21,6 +22,21 @@
 #include <QWindow>
 
 namespace {
+
+// An A4-like sheet of 2 x 5 labels, as the fields hold it.
+Tlabelpar twoByFive(double sheetWidth, double sheetHeight, double labelWidth, double labelHeight, double left, double top)
+{
+    Tlabelpar fields;
+    fields.SheetWidth = sheetWidth;
+    fields.SheetHeight = sheetHeight;
+    fields.LabelWidth = labelWidth;
+    fields.LabelHeight = labelHeight;
+    fields.LeftMargin = left;
+    fields.TopMargin = top;
+    fields.Columns = 2;
+    fields.Rows = 5;
+    return fields;
+}
 
 void showAndPaint(QWidget& w)
 {
@@ -144,15 +160,7 @@ void BM_MatchFieldsAgainstAllProducts(benchmark::State& state)
         return;
     }
     // A measured A4 sheet of 2 x 5 labels, a little off as a ruler reads it.
-    Tlabelpar fields;
-    fields.SheetWidth = 210.1;
-    fields.SheetHeight = 296.9;
-    fields.LabelWidth = 86.3;
-    fields.LabelHeight = 50.9;
-    fields.LeftMargin = 18.5;
-    fields.TopMargin = 21.6;
-    fields.Columns = 2;
-    fields.Rows = 5;
+    const Tlabelpar fields = twoByFive(210.1, 296.9, 86.3, 50.9, 18.5, 21.6);
     size_t found = 0;
     for (auto _ : state) {
         found = products::productsLike(c.products(), fields).size();
@@ -167,15 +175,7 @@ BENCHMARK(BM_MatchFieldsAgainstAllProducts)->Unit(benchmark::kMicrosecond);
 void BM_LikeCheckBoxOverAllProducts(benchmark::State& state)
 {
     ProductDialog d(sourcesOfAbout3400());
-    Tlabelpar fields;
-    fields.SheetWidth = 210;
-    fields.SheetHeight = 297;
-    fields.LabelWidth = 86.4;
-    fields.LabelHeight = 50.8;
-    fields.LeftMargin = 18.6;
-    fields.TopMargin = 21.5;
-    fields.Columns = 2;
-    fields.Rows = 5;
+    const Tlabelpar fields = twoByFive(210, 297, 86.4, 50.8, 18.6, 21.5);
     d.setMeasured(fields);
     showAndPaint(d);
     for (auto _ : state)
@@ -216,11 +216,5 @@ BENCHMARK(BM_ExportLibreOffice65535)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QApplication>(argc, argv, false);
 }

@@ -5,6 +5,8 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 
+#include <algorithm>
+
 TGroupNameEdit::TGroupNameEdit(QWidget* parent)
     : TCustomEdit(parent)
 {
@@ -15,13 +17,14 @@ TGroupNameEdit::TGroupNameEdit(QWidget* parent)
 
 std::optional<QString> TGroupNameEdit::PasteFilter(const QString& Pasted, const QString& Rest, int At) const
 {
+    // Each character kept takes a byte at least, so the walk stops once the box is full however
+    // long the clipboard is; the base cuts the last ones to the bytes left.
+    const qsizetype room = std::max(MaxBytes - cp932::storedLength(Rest), 0);
     QString kept;
-    for (qsizetype i = 0; i < Pasted.size(); ++i) {
-        const qsizetype step = Pasted[i].isHighSurrogate() && i + 1 < Pasted.size() ? 2 : 1;
-        const QString ch = Pasted.mid(i, step);
-        i += step - 1;
-        // Line ends stay for the base to cut the text at.
-        if (ch[0] == QLatin1Char('\r') || ch[0] == QLatin1Char('\n') || (ch[0].unicode() >= 32 && cp932::canEncode(ch)))
+    for (const QChar ch : Pasted) {
+        if (ch == QLatin1Char('\r') || ch == QLatin1Char('\n') || kept.size() >= room)
+            break;
+        if (ch.unicode() >= 32 && cp932::canEncode(ch.unicode()))
             kept += ch;
     }
     return TCustomEdit::PasteFilter(kept, Rest, At);
@@ -29,7 +32,7 @@ std::optional<QString> TGroupNameEdit::PasteFilter(const QString& Pasted, const 
 
 void TGroupNameEdit::KeyPress(QChar& Key)
 {
-    if (Key.unicode() >= 32 && !cp932::canEncode(QString(Key)))
+    if (Key.unicode() >= 32 && !cp932::canEncode(Key.unicode()))
         Key = QChar(0);
     TCustomEdit::KeyPress(Key);
 }

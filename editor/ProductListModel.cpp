@@ -1,17 +1,13 @@
 #include "editor/ProductListModel.h"
 
+#include "labeldata/ShortDecimal.h"
 #include "products/Catalogue.h"
 
 namespace {
 
 QString number(double v)
 {
-    QString text = QString::number(v, 'f', 2);
-    while (text.endsWith(QLatin1Char('0')))
-        text.chop(1);
-    if (text.endsWith(QLatin1Char('.')))
-        text.chop(1);
-    return text;
+    return labeldata::shortDecimal(v, 2);
 }
 
 QString size(double w, double h)

@@ -98,7 +98,8 @@ void TForm1::Button3Click()
         return;
     const Cp932Validator validator;
     const std::optional<QString> text
-        = InputBox(QStringLiteral("ラベル登録"), QStringLiteral("ラベル名を入力してください"), QString(), &validator);
+        = InputBox(QStringLiteral("ラベル登録"), QStringLiteral("ラベル名を入力してください"), QString(), &validator,
+                   int(labeldata::StyleNameMaxBytes));
     if (!text)
         return;
 

@@ -67,6 +67,38 @@ std::optional<std::string> encode(const QString& text)
 
 bool canEncode(const QString& text) { return encode(text).has_value(); }
 
+bool canEncode(char16_t c)
+{
+    // Every character the code page holds is what one of its byte sequences decodes to; the
+    // whole set is then encoded once to keep only those that read back the same.
+    static const std::optional<std::vector<bool>> table = []() -> std::optional<std::vector<bool>> {
+        QByteArray sequences;
+        for (int first = 0; first < 256; ++first) {
+            if (!isLeadByte(uchar(first))) {
+                sequences += char(first);
+                continue;
+            }
+            for (int second = 0x40; second <= 0xFC; ++second)
+                if (second != 0x7F) {
+                    sequences += char(first);
+                    sequences += char(second);
+                }
+        }
+        const QString decoded = decoder().decode(sequences);
+        std::vector<bool> held(0x10000, false);
+        QString all;
+        for (const QChar ch : decoded)
+            if (!ch.isSurrogate() && ch != QChar::ReplacementCharacter && !held[ch.unicode()]) {
+                held[ch.unicode()] = true;
+                all += ch;
+            }
+        if (!canEncode(all))
+            return std::nullopt;
+        return held;
+    }();
+    return table ? bool((*table)[c]) : canEncode(QString(QChar(c)));
+}
+
 int byteLength(const QString& text)
 {
     const auto bytes = encode(text);

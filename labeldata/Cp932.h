@@ -28,6 +28,9 @@ QStringList visibleTexts(const std::vector<std::string_view>& names);
 // nullopt when some character has no code page 932 form (or would not read back the same).
 std::optional<std::string> encode(const QString& text);
 bool canEncode(const QString& text);
+// The same for one character (a surrogate never is one), from a table made once, so that a long
+// text is filtered without a converter per character.
+bool canEncode(char16_t c);
 // Length in bytes once encoded, -1 when the text cannot be encoded.
 int byteLength(const QString& text);
 // Length in bytes once stored, where a character the code page lacks counts as the one byte of

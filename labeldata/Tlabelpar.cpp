@@ -1,6 +1,6 @@
 #include "labeldata/Tlabelpar.h"
 
-#include "labeldata/SlabPool.h"
+#include "labeldata/StyleFields.h"
 
 #include <cmath>
 #include <limits>
@@ -29,51 +29,18 @@ int32_t Tlabelpar::MmToMilExtended(double length)
     return static_cast<int32_t>(static_cast<double>(whole)); // exact: |whole| < 2^31 + 1
 }
 
-void Tlabelpar::throwRecordBeyondEnd()
+void Tlabelpar::ReadRecord(std::string_view image, size_t offset)
 {
-    throw std::out_of_range("label record lies beyond the end of the template image");
-}
-
-namespace {
-
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define TESSEL_ASAN 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__)
-#define TESSEL_ASAN 1
-#endif
-
-#ifndef TESSEL_ASAN
-// Built at compile time and never torn down, so styles made or freed during static
-// construction or destruction still find it.
-union StylePool {
-    labeldata::SlabPool pool;
-    constexpr StylePool() : pool(sizeof(Tlabelpar)) {}
-    ~StylePool() {}
-};
-constinit StylePool stylePool;
-#endif
-
-} // namespace
-
-// Under AddressSanitizer every style is its own heap block, so a use after free or a double
-// free is still reported.
-void* Tlabelpar::operator new(std::size_t size)
-{
-#ifdef TESSEL_ASAN
-    return ::operator new(size);
-#else
-    return stylePool.pool.allocate(size);
-#endif
-}
-
-void Tlabelpar::operator delete(void* style) noexcept
-{
-#ifdef TESSEL_ASAN
-    ::operator delete(style);
-#else
-    stylePool.pool.deallocate(style);
-#endif
+    using namespace labeldata;
+    if (offset > image.size() || image.size() - offset < tpl::RecordReadSize)
+        throw std::out_of_range("label record lies beyond the end of the template image");
+    // The record mark is skipped unchecked.
+    const auto* words = reinterpret_cast<const unsigned char*>(image.data() + offset + tpl::RecordWordsOffset);
+    for (const StyleField& f : StyleFields) {
+        const auto word = uint16_t(words[2 * f.word] | (words[2 * f.word + 1] << 8));
+        if (f.isLength())
+            this->*f.length = MilToMm(word);
+        else
+            this->*f.count = word;
+    }
 }

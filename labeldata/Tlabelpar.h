@@ -7,12 +7,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string_view>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 // Length word of the template file (thousandths of an inch, read unsigned) to millimetres.
 inline double MilToMm(uint16_t value);
@@ -36,19 +31,11 @@ public:
     double RightMargin = 0;
     double BottomMargin = 0;
 
-    // Styles come and go by the tens of thousands with a template file; a pool keeps that off
-    // the general heap. Only the thread that made the first style uses it (see SlabPool).
-    static void* operator new(std::size_t size);
-    static void operator delete(void* style) noexcept;
-
     // Fills the twelve numbers from the record at offset; throws std::out_of_range, changing
     // nothing, when the words it reads are not all inside the image.
-    // Inline, as MilToMm: a full file reads 65535 records, and a call per record was a good
-    // part of the time.
-    inline void ReadRecord(std::string_view image, size_t offset);
+    void ReadRecord(std::string_view image, size_t offset);
 
 private:
-    [[noreturn]] static void throwRecordBeyondEnd();
     friend int32_t MmToMil(double length);
     static int32_t MmToMilExtended(double length);
 };
@@ -68,25 +55,17 @@ inline double MilToMm(uint16_t value)
     return v * MilToMmHead + v * MilToMmRest;
 }
 
-// MmToMil's fast path, shared with the writer's two-at-a-time conversion so both always agree.
-inline constexpr double MilPerMm = 10000.0 / 254.0;
-inline constexpr double MmToMilQuickLimit = 1e6; // sums beyond this take the extended path
-inline constexpr double MmToMilQuickMargin = 1e-6; // and so do sums this close to a whole number
-
 inline int32_t MmToMil(double length)
 {
     // Fast path in double precision, multiplying instead of dividing: below 1e6 its error is
     // under 1e-9 thousandths, so when the sum is not within 1e-6 of a whole number it truncates
     // exactly as the extended one does. Inline, since saving a full file converts 655350 lengths.
-    const double quick = length * MilPerMm + 0.5;
-    if (quick > -MmToMilQuickLimit && quick < MmToMilQuickLimit) {
+    const double quick = length * (10000.0 / 254.0) + 0.5;
+    if (quick > -1e6 && quick < 1e6) {
         const auto whole = static_cast<int32_t>(quick); // toward zero
         const double fraction = std::fabs(quick - whole);
-        if (fraction > MmToMilQuickMargin && fraction < 1 - MmToMilQuickMargin)
+        if (fraction > 1e-6 && fraction < 1 - 1e-6)
             return whole;
     }
     return Tlabelpar::MmToMilExtended(length);
 }
-
-// The field table defines ReadRecord; it needs the complete class above.
-#include "labeldata/StyleFields.h"

@@ -1,5 +1,6 @@
 #include "sheet/SvgTemplate.h"
 
+#include "labeldata/ShortDecimal.h"
 #include "sheet/TestSheet.h"
 
 #include <QXmlStreamWriter>
@@ -17,12 +18,7 @@ const QString Sodipodi = QStringLiteral("http://sodipodi.sourceforge.net/DTD/sod
 // A millionth of a millimetre is far below any printer, and keeps sums like 105.00359999999999 short.
 QString number(double v)
 {
-    QString text = QString::number(v, 'f', 6);
-    while (text.endsWith(QLatin1Char('0')))
-        text.chop(1);
-    if (text.endsWith(QLatin1Char('.')))
-        text.chop(1);
-    return text;
+    return labeldata::shortDecimal(v, 6);
 }
 
 QString textWithoutControls(QString text)

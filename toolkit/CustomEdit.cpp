@@ -111,10 +111,12 @@ void TCustomEdit::Paste(QClipboard::Mode mode)
     const std::optional<QString> kept = PasteFilter(data->text(), rest, at);
     if (!kept)
         return;
+    // Cut here to what the edit holds, as Qt would: handed 200,000 characters, Qt takes half a
+    // second to cut them.
     if (FPasteSetsText)
-        SetText(rest.insert(at, *kept));
+        SetText(rest.insert(at, *kept).left(maxLength()));
     else if (!kept->isEmpty())
-        CallQt([&] { insert(*kept); });
+        CallQt([&] { insert(kept->left(std::max(maxLength() - int(rest.size()), 0))); });
 }
 
 std::optional<QString> TCustomEdit::PasteFilter(const QString& Pasted, const QString& Rest, int At) const
@@ -125,6 +127,10 @@ std::optional<QString> TCustomEdit::PasteFilter(const QString& Pasted, const QSt
     const qsizetype lineEnd = kept.indexOf(QRegularExpression(QStringLiteral("[\r\n]")));
     if (lineEnd >= 0)
         kept.truncate(lineEnd);
+    // Each character takes a byte at least, so whatever lies beyond MaxLength characters can never
+    // fit; the rest is then cut to the bytes left.
+    if (const qsizetype most = 2 * qsizetype(FMaxLength); FMaxLength > 0 && kept.size() > most)
+        kept.truncate(kept[most - 1].isHighSurrogate() ? most - 1 : most);
     while (!kept.isEmpty() && !FitsLimit(Rest, kept))
         kept.chop(kept.size() >= 2 && kept.back().isLowSurrogate() ? 2 : 1);
     return kept;

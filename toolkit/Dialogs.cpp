@@ -1,5 +1,6 @@
 #include "toolkit/Dialogs.h"
 
+#include "toolkit/CustomEdit.h"
 #include "toolkit/FileIconProvider.h"
 
 #include <QApplication>
@@ -10,12 +11,11 @@
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 std::optional<QString> InputBox(const QString& caption, const QString& prompt, const QString& initial,
-                                const QValidator* validator)
+                                const QValidator* validator, int maxBytes)
 {
     QDialog box(QApplication::activeWindow());
     box.setObjectName(QStringLiteral("InputBox"));
@@ -23,8 +23,10 @@ std::optional<QString> InputBox(const QString& caption, const QString& prompt, c
 
     auto* label = new QLabel(prompt, &box);
     label->setObjectName(QStringLiteral("InputBoxPrompt"));
-    auto* edit = new QLineEdit(initial, &box);
+    auto* edit = new TCustomEdit(&box);
     edit->setObjectName(QStringLiteral("InputBoxEdit"));
+    edit->SetMaxLength(maxBytes);
+    edit->SetText(initial);
     edit->setValidator(validator);
     edit->selectAll();
     label->setBuddy(edit);

@@ -8,10 +8,11 @@ class QValidator;
 class QWidget;
 
 // Modal text-input box with OK and Cancel: the typed text on OK, nothing on Cancel. A validator,
-// when given, checks the text as it is typed or pasted; the caller keeps it.
+// when given, checks the text as it is typed or pasted; the caller keeps it. The box takes at
+// most maxBytes code page 932 bytes (0: no limit), typed or pasted.
 // Object names for tests: "InputBox", "InputBoxPrompt", "InputBoxEdit", "InputBoxOk", "InputBoxCancel".
 std::optional<QString> InputBox(const QString& caption, const QString& prompt, const QString& initial,
-                                const QValidator* validator = nullptr);
+                                const QValidator* validator = nullptr, int maxBytes = 0);
 
 // A file dialog that starts with the name it returned last. Filter is pairs of a description and
 // a pattern joined by '|', several patterns of one entry separated by ';' ("tpl|*.tpl").

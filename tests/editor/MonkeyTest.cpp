@@ -1,6 +1,7 @@
-// A seeded monkey: random real input to the window, with its invariants checked after every
-// event. Six rounds by default; TESSEL_MONKEY_SEED alone replays one round, and
-// TESSEL_MONKEY_SECONDS keeps starting new rounds until that time is up (scripts/monkey).
+// A seeded monkey: random real input to the window (pastes of up to 200,000 characters into
+// every text field among it), with its invariants checked after every event. Six rounds by
+// default; TESSEL_MONKEY_SEED alone replays one round, and TESSEL_MONKEY_SECONDS keeps
+// starting new rounds until that time is up (scripts/monkey).
 // A failure prints the round's seed and its events.
 #include "EditorTestSupport.h"
 
@@ -100,6 +101,29 @@ QString randomText(std::mt19937_64& rng)
         return s;
     }
     }
+}
+
+// A clipboard pasted by mistake: up to 200,000 characters of digits, Japanese, characters the
+// code page lacks and control characters, mixed.
+QString hugeText(std::mt19937_64& rng)
+{
+    static const QStringList pieces = {"0123456789", "12.5", "日本語のラベル", "é😀", "\x01\t\x1b", "\r\n", "-+,. ", "ｱ亜"};
+    QString pattern;
+    for (int n = 1 + int(rng() % 4); n > 0; --n)
+        pattern += pieces[qsizetype(rng() % uint64_t(pieces.size()))];
+    const qsizetype length = 1 + qsizetype(rng() % 200000);
+    QString text;
+    text.reserve(length + pattern.size());
+    while (text.size() < length)
+        text += pattern;
+    text.truncate(length);
+    return text;
+}
+
+// What the log shows of a pasted text: a long one by its length and its start.
+std::string shownPaste(const QString& s)
+{
+    return s.size() <= 40 ? "'" + text(s) + "'" : std::to_string(s.size()) + " characters '" + text(s.left(20)) + "...'";
 }
 
 class Monkey
@@ -205,9 +229,9 @@ private:
             note("key " + text(QKeySequence(QKeyCombination(modifiers, key)).toString()) + " to " + text(focused()->objectName()));
             QTest::keyClick(focused(), key, modifiers);
         } else if (kind < 63) {
-            const QString pasted = randomText(rng);
+            const QString pasted = pick(8) == 0 ? hugeText(rng) : randomText(rng);
             const bool insertKey = pick(2);
-            note("paste '" + text(pasted) + "' with " + (insertKey ? "Shift+Insert" : "Ctrl+V") + " into " + text(focused()->objectName()));
+            note("paste " + shownPaste(pasted) + " with " + (insertKey ? "Shift+Insert" : "Ctrl+V") + " into " + text(focused()->objectName()));
             QGuiApplication::clipboard()->setText(pasted);
             if (insertKey)
                 QTest::keyClick(focused(), Qt::Key_Insert, Qt::ShiftModifier);
@@ -283,14 +307,16 @@ private:
         QString text; // file path or typed name; empty file path: cancel
         bool confirm = true;
         uint64_t choice = 0; // which products to select
+        bool pasted = false; // the name comes from the clipboard
     };
     std::deque<Answer> planned;
     std::string plannedText;
 
     void planInput()
     {
-        Answer a{Kind::Input, randomText(rng), pick(4) != 0};
-        plannedText = a.confirm ? "name '" + text(a.text) + "'" : "cancel";
+        const bool pasted = pick(4) == 0;
+        Answer a{Kind::Input, pasted ? hugeText(rng) : randomText(rng), pick(4) != 0, 0, pasted};
+        plannedText = (pasted ? "pasted name " : "name ") + shownPaste(a.text) + (a.confirm ? "" : ", cancel");
         planned.push_back(a);
     }
 
@@ -399,8 +425,14 @@ private:
                 }
             } else if (modal->objectName() == QStringLiteral("InputBox")) {
                 planned.pop_front();
-                if (auto* edit = modal->findChild<QLineEdit*>(QStringLiteral("InputBoxEdit")))
-                    edit->setText(a.text);
+                if (auto* edit = modal->findChild<QLineEdit*>(QStringLiteral("InputBoxEdit"))) {
+                    if (a.pasted) {
+                        QGuiApplication::clipboard()->setText(a.text);
+                        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+                    } else {
+                        edit->setText(a.text);
+                    }
+                }
                 if (auto* b = modal->findChild<QPushButton*>(a.confirm ? QStringLiteral("InputBoxOk")
                                                                        : QStringLiteral("InputBoxCancel")))
                     b->click();

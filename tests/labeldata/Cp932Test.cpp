@@ -73,3 +73,14 @@ TEST(Cp932, ValidityOfRawBytes)
     for (const Row& r : rows)
         EXPECT_EQ(cp932::isValid(r.bytes), r.valid) << r.bytes;
 }
+
+// The table behind the one-character check must agree with the converter everywhere: it decides
+// what the group-name box lets through.
+TEST(Cp932, OneCharacterCheckAgreesWithTheConverterForEveryCharacter)
+{
+    int differ = 0;
+    for (char32_t c = 0; c < 0x10000; ++c)
+        if (cp932::canEncode(char16_t(c)) != cp932::canEncode(QString(QChar(char16_t(c)))) && ++differ < 10)
+            ADD_FAILURE() << "U+" << std::hex << uint32_t(c);
+    EXPECT_EQ(differ, 0);
+}
