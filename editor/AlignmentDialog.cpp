@@ -1,6 +1,7 @@
 #include "editor/AlignmentDialog.h"
 
 #include "editor/CalibrationDialog.h"
+#include "editor/FileMessages.h"
 #include "editor/TestPrint.h"
 #include "labeldata/StyleFields.h"
 #include "numberedit/UpdownNumberEdit.h"
@@ -320,13 +321,10 @@ void TAlignmentDialog::printSheet()
     QPrinter printer(QPrinter::HighResolution);
     printer.setPrinterName(name);
     printer.setDocName(QStringLiteral("位置合わせシート"));
-    printer.setPageLayout(sheet::pageLayout(FStyle));
     // Corrected as the test print is, so that the readings are the style's error alone.
     const sheet::Calibration calibration = settings::loadCalibration(name);
-    QPainter painter;
-    beginPrinting(painter, printer);
-    sheet::drawAlignmentSheet(painter, FStyle, {FTitles, name, QDate::currentDate()}, calibration);
-    painter.end();
+    showSettingsDamage();
+    printAlignmentSheet(printer, FStyle, {FTitles, name, QDate::currentDate()}, calibration);
 }
 
 void TAlignmentDialog::savePdf()

@@ -180,9 +180,10 @@ QString marginsText(const labeldata::PrinterMargins& m)
     return QStringLiteral("左 %1 mm、上 %2 mm、右 %3 mm、下 %4 mm").arg(mm(m.left), mm(m.top), mm(m.right), mm(m.bottom));
 }
 
-QString marginQuestion(const std::vector<labeldata::MarginIntrusion>& intrusions, bool crosses,
+QString marginQuestion(const std::vector<labeldata::MarginIntrusion>& intrusions, MarginMarks marks,
                        const QString& printerName, const labeldata::PrinterMargins& margins)
 {
+    const bool crosses = marks == MarginMarks::CalibrationCrosses;
     if (intrusions.empty())
         return {};
     static const char* const crossNames[2][2] = {{"左上", "右上"}, {"左下", "右下"}};
@@ -197,7 +198,10 @@ QString marginQuestion(const std::vector<labeldata::MarginIntrusion>& intrusions
     if (intrusions.size() > MarginPlacesShown)
         places << QStringLiteral("ほか %1 か所").arg(intrusions.size() - MarginPlacesShown);
     return QStringLiteral("プリンター「%1」は用紙の端 (%2) を印刷できません。%3がそこにかかり、欠けて印刷されます。\n%4\n印刷しますか?")
-        .arg(printerName, marginsText(margins), crosses ? QStringLiteral("補正ページの十字") : QStringLiteral("ラベルの枠"),
+        .arg(printerName, marginsText(margins),
+             crosses                                 ? QStringLiteral("補正ページの十字")
+             : marks == MarginMarks::AlignmentScales ? QStringLiteral("位置合わせの目盛り")
+                                                     : QStringLiteral("ラベルの枠"),
              places.join(QLatin1Char('\n')));
 }
 
@@ -237,11 +241,28 @@ bool printCalibrationPage(QPrinter& printer, const QSizeF& paper, const sheet::C
     printer.setFullPage(true);
     printer.setPageLayout(sheet::pageLayout(paper));
     const labeldata::PrinterMargins margins = printerMargins(printer);
-    if (!printAnyway(marginQuestion(sheet::crossesInMargins(paper, margins), true, printer.printerName(), margins)))
+    if (!printAnyway(marginQuestion(sheet::crossesInMargins(paper, margins), MarginMarks::CalibrationCrosses, printer.printerName(), margins)))
         return false;
     QPainter painter;
     beginPrinting(painter, printer);
     sheet::drawCalibrationPage(painter, paper, text);
+    painter.end();
+    return true;
+}
+
+bool printAlignmentSheet(QPrinter& printer, const Tlabelpar& style, const sheet::AlignmentSheetText& text,
+                         const sheet::Calibration& calibration)
+{
+    printer.setFullPage(true);
+    printer.setPageLayout(sheet::pageLayout(style));
+    const QSizeF paper = printer.pageLayout().fullRect(QPageLayout::Millimeter).size();
+    const labeldata::PrinterMargins margins = printerMargins(printer);
+    if (!printAnyway(marginQuestion(labeldata::labelsInMargins(style, paper.width(), paper.height(), margins),
+                                    MarginMarks::AlignmentScales, printer.printerName(), margins)))
+        return false;
+    QPainter painter;
+    beginPrinting(painter, printer);
+    sheet::drawAlignmentSheet(painter, style, text, calibration);
     painter.end();
     return true;
 }
@@ -297,7 +318,8 @@ bool execTestPrint(QPrinter& printer, const Tlabelpar& style, const sheet::Sheet
         return false;
     const QSizeF paper = printer.pageLayout().fullRect(QPageLayout::Millimeter).size();
     const labeldata::PrinterMargins margins = printerMargins(printer);
-    if (!printAnyway(marginQuestion(labeldata::labelsInMargins(style, paper.width(), paper.height(), margins), false, name,
+    if (!printAnyway(marginQuestion(labeldata::labelsInMargins(style, paper.width(), paper.height(), margins),
+                                    MarginMarks::LabelOutlines, name,
                                     margins)))
         return false;
     printTestSheet(printer, style, titles, calibration);

@@ -2,6 +2,7 @@
 
 #include "labeldata/SheetFit.h"
 #include "labeldata/Tlabelpar.h"
+#include "sheet/AlignmentSheet.h"
 #include "sheet/CalibrationPage.h"
 #include "sheet/TestSheet.h"
 
@@ -63,9 +64,12 @@ labeldata::PrinterMargins printerMargins(const QString& printerName, const QPage
 // "左 6.00 mm、上 6.00 mm、右 6.00 mm、下 6.00 mm"
 QString marginsText(const labeldata::PrinterMargins& margins);
 
-// The question before printing labels (or, with `crosses`, the calibration page's crosses) that
-// reach into the printer's margins: which, at which edge, how far and the margin; empty for none.
-QString marginQuestion(const std::vector<labeldata::MarginIntrusion>& intrusions, bool crosses,
+// What a page draws where the printer's margins may cut it off.
+enum class MarginMarks { LabelOutlines, CalibrationCrosses, AlignmentScales };
+
+// The question before printing marks that reach into the printer's margins: which label (or
+// cross), at which edge, how far and the margin; empty for none.
+QString marginQuestion(const std::vector<labeldata::MarginIntrusion>& intrusions, MarginMarks marks,
                        const QString& printerName, const labeldata::PrinterMargins& margins);
 
 // What to tell the user when the printer's paper is not the sheet; empty when it is.
@@ -84,6 +88,12 @@ void printTestSheet(QPrinter& printer, const Tlabelpar& style, const sheet::Shee
 // name), on paper of that size; a cross in the printer's margins is asked about first. False when
 // the user answers No. Throws std::runtime_error, in Japanese, when the printer cannot start.
 bool printCalibrationPage(QPrinter& printer, const QSizeF& paperMm, const sheet::CalibrationPageText& text);
+
+// Prints the alignment sheet of the style with the printer's correction, after asking about
+// label edges, where the scales stand, that fall in the printer's margins. False when the user
+// chose not to print.
+bool printAlignmentSheet(QPrinter& printer, const Tlabelpar& style, const sheet::AlignmentSheetText& text,
+                         const sheet::Calibration& calibration);
 
 // Prepares the printer for the sheet, shows Qt's print dialog with the calibration section and,
 // on OK, keeps the section's values for the chosen printer and prints; a paper other than the

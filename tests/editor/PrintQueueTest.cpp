@@ -197,12 +197,16 @@ TEST_F(PrintQueue, WhatFallsInThePrintersMarginsIsAskedAboutFirst)
         double topMargin; // of the style; 0: the calibration page
         bool yes;
         QString question; // empty: none
+        bool alignment = false; // the alignment sheet of the style instead of its test print
     } cases[] = {
         {"3 mm, Yes", printqueue::MarginQueue, 3, true, ask3mm},
         {"3 mm, No", printqueue::MarginQueue, 3, false, ask3mm},
         {"10 mm", printqueue::MarginQueue, 10, true, {}},
         {"3 mm on a printer without margins", printqueue::Queue, 3, true, {}},
         {"calibration page, No", printqueue::MarginQueue, 0, false, askCrosses},
+        {"alignment sheet, 3 mm, No", printqueue::MarginQueue, 3, false,
+         QString(ask3mm).replace(QStringLiteral("ラベルの枠"), QStringLiteral("位置合わせの目盛り")), true},
+        {"alignment sheet, 10 mm", printqueue::MarginQueue, 10, true, {}, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -214,7 +218,7 @@ TEST_F(PrintQueue, WhatFallsInThePrintersMarginsIsAskedAboutFirst)
         printer.setDocName(title);
         ModalAnswers answers;
         bool printedAtAll = false;
-        if (c.topMargin > 0) {
+        if (c.topMargin > 0 && !c.alignment) {
             // The print dialog as the user leaves it, with the printer's margins in its section.
             answers.then([&](QWidget* w) {
                 auto* panel = w->findChild<TCalibrationPanel*>();
@@ -234,7 +238,9 @@ TEST_F(PrintQueue, WhatFallsInThePrintersMarginsIsAskedAboutFirst)
                 else
                     w->close();
             });
-        if (c.topMargin > 0)
+        if (c.alignment)
+            printedAtAll = printAlignmentSheet(printer, style, {}, {});
+        else if (c.topMargin > 0)
             printedAtAll = execTestPrint(printer, style, {}, nullptr);
         else
             printedAtAll = printCalibrationPage(printer, QSizeF(210, 297), {});
