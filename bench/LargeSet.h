@@ -21,7 +21,7 @@ inline Tdatatree makeLargeSet(const std::string& namePrefix)
         s->Columns = int(i % 7) + 1;
         s->LeftMargin = s->RightMargin = 5.5;
         s->TopMargin = s->BottomMargin = 7.25;
-        set.LabelList.push_back(std::move(s));
+        set.LabelList.push_back(std::move(*s));
     }
     return set;
 }

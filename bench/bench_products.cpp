@@ -192,7 +192,7 @@ void exportLargeSet(benchmark::State& state, Export write)
     std::vector<const Tlabelpar*> styles;
     std::vector<std::unique_ptr<Tlabelpar>> renamed;
     for (size_t i = 0; i < set.LabelList.size(); ++i) {
-        renamed.push_back(std::make_unique<Tlabelpar>(*set.LabelList[i]));
+        renamed.push_back(std::make_unique<Tlabelpar>(set.LabelList[i]));
         renamed.back()->Name = "A4 " + std::to_string(i % 100) + std::string(1, '\0');
         styles.push_back(renamed.back().get());
     }

@@ -57,7 +57,7 @@ std::vector<const Tlabelpar*> allStyles(const Tdatatree& set)
 {
     std::vector<const Tlabelpar*> styles;
     for (const auto& s : set.LabelList)
-        styles.push_back(s.get());
+        styles.push_back(&s);
     return styles;
 }
 

@@ -32,7 +32,7 @@ void TForm1::fillStyleList()
     std::vector<std::string_view> names;
     names.reserve(Datatree->LabelList.size());
     for (const auto& style : Datatree->LabelList)
-        names.push_back(style->Name);
+        names.push_back(style.Name);
     static_cast<QStringListModel*>(ComboBox1->model())->setStringList(cp932::visibleTexts(names));
     ComboBox1->setCurrentIndex(-1);
 }

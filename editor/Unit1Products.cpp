@@ -30,7 +30,7 @@ void TForm1::addStyles(const std::vector<Tlabelpar>& styles)
         return;
     QStringList names;
     for (const Tlabelpar& s : styles) {
-        Datatree->LabelList.push_back(std::make_unique<Tlabelpar>(s));
+        Datatree->LabelList.push_back(s);
         names << cp932::visibleText(s.Name);
     }
     ComboBox1->addItems(names);

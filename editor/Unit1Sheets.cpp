@@ -101,7 +101,7 @@ void TForm1::FileExportPdf1Accept(const QString& fileName, bool allStyles)
     if (allStyles) {
         pages.reserve(Datatree->LabelList.size());
         for (const auto& style : Datatree->LabelList)
-            pages.push_back({*style, {group, cp932::visibleText(style->Name)}});
+            pages.push_back({style, {group, cp932::visibleText(style.Name)}});
     } else {
         pages.push_back({fieldStyle(), {group, ComboBox1->currentText()}});
     }

@@ -40,7 +40,7 @@ Tlabelpar* TForm1::currentStyle() const
     const int index = ComboBox1->currentIndex();
     if (index < 0 || size_t(index) >= Datatree->LabelList.size())
         return nullptr;
-    return Datatree->LabelList[size_t(index)].get();
+    return &Datatree->LabelList[size_t(index)];
 }
 
 void TForm1::ComboBox1Select()
@@ -103,10 +103,8 @@ void TForm1::Button3Click()
     if (!text)
         return;
 
-    auto style = std::make_unique<Tlabelpar>();
-    style->Name = labeldata::makeStyleName(*text);
-    Tlabelpar& added = *style;
-    Datatree->LabelList.push_back(std::move(style));
+    Tlabelpar& added = Datatree->LabelList.emplace_back();
+    added.Name = labeldata::makeStyleName(*text);
     StoreFields(added);
     ComboBox1->addItem(cp932::visibleText(added.Name));
     ComboBox1->setCurrentIndex(ComboBox1->count() - 1);

@@ -36,8 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     require(again.LabelList.size() == set.LabelList.size());
     require(again.GroupName == set.GroupName);
     for (size_t i = 0; i < set.LabelList.size(); ++i) {
-        const Tlabelpar& a = *set.LabelList[i];
-        const Tlabelpar& b = *again.LabelList[i];
+        const Tlabelpar& a = set.LabelList[i];
+        const Tlabelpar& b = again.LabelList[i];
         constexpr size_t slot = labeldata::tpl::NameSlot;
         require(a.Name.size() == labeldata::tpl::NameReadSize
                 && std::string_view(a.Name).substr(0, slot) == std::string_view(b.Name).substr(0, slot) && b.Name[slot] == 0);

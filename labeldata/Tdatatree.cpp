@@ -80,10 +80,9 @@ LoadResult Tdatatree::LoadImage(std::string_view image)
                 LabelList.resize(before);
                 return LoadResult::Damaged;
             }
-            auto style = std::make_unique<Tlabelpar>();
-            style->Name.assign(image.data() + entry, NameReadSize);
-            style->ReadRecord(image, size_t(record));
-            LabelList.push_back(std::move(style));
+            Tlabelpar& style = LabelList.emplace_back();
+            style.Name.assign(image.data() + entry, NameReadSize);
+            style.ReadRecord(image, size_t(record));
         }
     } catch (...) {
         LabelList.resize(before);
@@ -131,7 +130,7 @@ std::string Tdatatree::SaveImage() const
 
     const size_t firstRecord = entryOffset(n);
     for (size_t i = 0; i < n; ++i) {
-        const Tlabelpar& s = *LabelList[i];
+        const Tlabelpar& s = LabelList[i];
         const size_t nameLength = std::min(s.Name.size(), NameSlot);
         char* const entry = p + entryOffset(i);
         std::memcpy(entry, s.Name.data(), nameLength);

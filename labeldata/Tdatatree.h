@@ -5,7 +5,6 @@
 
 #include <QString>
 
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,7 +20,7 @@ class Tdatatree {
 public:
     QString FileName;
     std::string GroupName; // raw code page 932 bytes, trailing zero bytes kept
-    std::vector<std::unique_ptr<Tlabelpar>> LabelList;
+    std::vector<Tlabelpar> LabelList;
 
     static constexpr std::string_view Magic = labeldata::tpl::Magic;
     static constexpr size_t HeaderSize = labeldata::tpl::HeaderSize;

@@ -36,6 +36,8 @@ void Tlabelpar::ReadRecord(std::string_view image, size_t offset)
         throw std::out_of_range("label record lies beyond the end of the template image");
     // The record mark is skipped unchecked.
     const auto* words = reinterpret_cast<const unsigned char*>(image.data() + offset + tpl::RecordWordsOffset);
+    // Unrolled, each field's place in the style is a constant; a full set reads 786,420 of them.
+#pragma GCC unroll 12
     for (const StyleField& f : StyleFields) {
         const auto word = uint16_t(words[2 * f.word] | (words[2 * f.word + 1] << 8));
         if (f.isLength())

@@ -25,7 +25,7 @@ TEST(AlignmentCommands, TypedReadingsShowTheChangeAndOkPutsItIntoTheFields)
     s->SheetWidth = 203.2, s->SheetHeight = 254, s->LabelWidth = 76.2, s->LabelHeight = 50.8;
     s->Columns = 2, s->Rows = 4;
     s->LeftMargin = s->RightMargin = s->TopMargin = s->BottomMargin = 25.4;
-    set.LabelList.push_back(std::move(s));
+    set.LabelList.push_back(std::move(*s));
     set.FileName = home.dir.filePath(QStringLiteral("set.tpl"));
     set.Save();
     {
@@ -109,6 +109,6 @@ TEST(AlignmentCommands, TypedReadingsShowTheChangeAndOkPutsItIntoTheFields)
         // Fields changed as any edit: "U" may store them; the style itself is as it was.
         const bool changed = c.press == Ok && c.left != 25.4;
         EXPECT_EQ(form->Button4->isEnabled(), storable || changed);
-        EXPECT_EQ(form->Datatree->LabelList.front()->LeftMargin, 25.4);
+        EXPECT_EQ(form->Datatree->LabelList.front().LeftMargin, 25.4);
     }
 }

@@ -269,11 +269,11 @@ TEST_F(CalibrationCommands, AddCorrectedStyleAddsOneCorrectedStyleNamedForThePri
     form->FileAddCorrected1->trigger();
     EXPECT_EQ(offered, QStringList{Printer});
     ASSERT_EQ(form->Datatree->LabelList.size(), 2u);
-    const Tlabelpar& s = *form->Datatree->LabelList.back();
+    const Tlabelpar& s = form->Datatree->LabelList.back();
     EXPECT_EQ(cp932::visibleText(s.Name), QStringLiteral("A4 (Label Printer)"));
     EXPECT_EQ(form->ComboBox1->currentText(), QStringLiteral("A4 (Label Printer)"));
     EXPECT_TRUE(form->hasUnsavedChanges());
-    const Tlabelpar& o = *form->Datatree->LabelList.front();
+    const Tlabelpar& o = form->Datatree->LabelList.front();
     const double step = 0.0254;
     EXPECT_NEAR(s.LeftMargin, 1.5 + 1.01 * o.LeftMargin, step);
     EXPECT_NEAR(s.TopMargin, -0.7 + 0.99 * o.TopMargin, step);

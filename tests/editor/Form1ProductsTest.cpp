@@ -134,7 +134,7 @@ TEST(Form1Products, OkAddsTheSelectedProductsAtTheEndAsPlusDoes)
     EXPECT_EQ(form->ComboBox1->itemText(0), QStringLiteral("Testmaker T-INCH"));
     EXPECT_EQ(form->ComboBox1->itemText(1), QStringLiteral("ヒサゴ FSCGN863"));
     ASSERT_EQ(form->Datatree->LabelList.size(), 2u);
-    EXPECT_EQ(cp932::visibleText(form->Datatree->LabelList[1]->Name), QStringLiteral("ヒサゴ FSCGN863"));
+    EXPECT_EQ(cp932::visibleText(form->Datatree->LabelList[1].Name), QStringLiteral("ヒサゴ FSCGN863"));
     EXPECT_EQ(form->ComboBox1->currentIndex(), 1);
     EXPECT_EQ(form->SpinEdit2->Value(), 2);
     EXPECT_EQ(form->SpinEdit1->Value(), 6);

@@ -90,7 +90,7 @@ TEST(Form1Styles, AddStoresTheFieldsUnderTheTypedNameCutAtACharacterBoundary)
             EXPECT_EQ(one.pending(), 0u);
         }
         ASSERT_EQ(form->Datatree->LabelList.size(), 1u);
-        const Tlabelpar& style = *form->Datatree->LabelList[0];
+        const Tlabelpar& style = form->Datatree->LabelList[0];
         EXPECT_EQ(style.Name, row.name);
         EXPECT_EQ(form->ComboBox1->count(), 1);
         EXPECT_EQ(form->ComboBox1->currentIndex(), 0);
@@ -120,7 +120,7 @@ TEST(Form1Styles, AddThenCancelAddsNothing)
         EXPECT_EQ(listTexts(*form), std::vector<QString>{QStringLiteral("first")});
         EXPECT_EQ(form->S1->isEnabled(), saveEnabled);
         EXPECT_TRUE(form->Button4->isEnabled()); // the width edit is still not stored
-        EXPECT_EQ(form->Datatree->LabelList[0]->LabelWidth, 91.0);
+        EXPECT_EQ(form->Datatree->LabelList[0].LabelWidth, 91.0);
     }
 }
 
@@ -136,14 +136,14 @@ TEST(Form1Styles, TheNameBoxRefusesCharactersTheCodePageCannotHold)
     });
     form->Button3->click();
     ASSERT_EQ(form->Datatree->LabelList.size(), 1u);
-    EXPECT_EQ(form->Datatree->LabelList[0]->Name, *cp932::encode(QStringLiteral("A日")) + '\0');
+    EXPECT_EQ(form->Datatree->LabelList[0].Name, *cp932::encode(QStringLiteral("A日")) + '\0');
 }
 
 TEST(Form1Styles, AddIsRefusedWhenTheSetIsFull)
 {
     auto form = newWindow();
     for (size_t i = 0; i < Tdatatree::MaxStyles; ++i)
-        form->Datatree->LabelList.push_back(std::make_unique<Tlabelpar>());
+        form->Datatree->LabelList.emplace_back();
     ModalAnswers answers;
     answers.message();
     form->Button3->click();
@@ -158,7 +158,7 @@ TEST(Form1Styles, SelectingShowsTheStyleAndUpdateStoresTheFields)
     auto form = newWindow();
     addStyle(*form, QStringLiteral("first"));
     addStyle(*form, QStringLiteral("second"));
-    Tlabelpar& first = *form->Datatree->LabelList[0];
+    Tlabelpar& first = form->Datatree->LabelList[0];
     first.Rows = 0;             // shows as 1
     first.SheetWidth = 123.456; // shows and stores two decimals
     first.LeftMargin = 2000;    // beyond the field's limit
@@ -192,12 +192,12 @@ TEST(Form1Styles, SelectingAStoredLengthKeepsTheTwoDecimalsShown)
 {
     auto form = newWindow();
     addStyle(*form, QStringLiteral("s"));
-    form->Datatree->LabelList[0]->LabelWidth = 91.0082;
+    form->Datatree->LabelList[0].LabelWidth = 91.0082;
     form->ComboBox1->setCurrentIndex(0);
     emit form->ComboBox1->activated(0);
     EXPECT_EQ(form->UpdownNumberEdit3->Text(), QStringLiteral("91.01"));
     form->Button4Click(); // selecting left U disabled
-    EXPECT_EQ(form->Datatree->LabelList[0]->LabelWidth, double(91.01L));
+    EXPECT_EQ(form->Datatree->LabelList[0].LabelWidth, double(91.01L));
 }
 
 TEST(Form1Styles, DeleteSelectsTheNeighbourAndKeepsListAndSetParallel)
@@ -220,7 +220,7 @@ TEST(Form1Styles, DeleteSelectsTheNeighbourAndKeepsListAndSetParallel)
         auto form = newWindow();
         for (size_t i = 0; i < row.names.size(); ++i) {
             addStyle(*form, row.names[i]);
-            form->Datatree->LabelList.back()->SheetWidth = 100 + double(i);
+            form->Datatree->LabelList.back().SheetWidth = 100 + double(i);
         }
         form->UpdownNumberEdit1->SetValue(50);
         form->ComboBox1->setCurrentIndex(row.deleted);
@@ -230,11 +230,11 @@ TEST(Form1Styles, DeleteSelectsTheNeighbourAndKeepsListAndSetParallel)
         EXPECT_EQ(listTexts(*form), row.left);
         ASSERT_EQ(form->Datatree->LabelList.size(), row.left.size());
         for (size_t i = 0; i < row.left.size(); ++i)
-            EXPECT_EQ(cp932::visibleText(form->Datatree->LabelList[i]->Name), row.left[i]);
+            EXPECT_EQ(cp932::visibleText(form->Datatree->LabelList[i].Name), row.left[i]);
         EXPECT_EQ(form->ComboBox1->currentIndex(), row.selected);
         if (row.selected >= 0) {
             EXPECT_EQ(double(form->UpdownNumberEdit1->Value()),
-                      form->Datatree->LabelList[size_t(row.selected)]->SheetWidth);
+                      form->Datatree->LabelList[size_t(row.selected)].SheetWidth);
             EXPECT_TRUE(form->S1->isEnabled());
             EXPECT_FALSE(form->Button4->isEnabled());
         } else {

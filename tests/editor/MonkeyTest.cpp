@@ -452,7 +452,7 @@ private:
         if (size_t(form->ComboBox1->count()) != list.size())
             return "the list holds " + std::to_string(form->ComboBox1->count()) + " styles, the set " + std::to_string(list.size());
         for (size_t i = 0; i < list.size(); ++i)
-            if (form->ComboBox1->itemText(int(i)) != cp932::visibleText(list[i]->Name))
+            if (form->ComboBox1->itemText(int(i)) != cp932::visibleText(list[i].Name))
                 return "list entry " + std::to_string(i) + " is not the set's style " + std::to_string(i);
 
         const QChar separator = DecimalSeparator();
@@ -541,7 +541,7 @@ void fillFolder(const QString& folder)
         s->Rows = i % 1003; // 0 and beyond 1000 as a damaged or foreign file may hold
         s->Columns = 1 + i % 4;
         s->LeftMargin = s->TopMargin = 3.33333;
-        many.LabelList.push_back(std::move(s));
+        many.LabelList.push_back(std::move(*s));
     }
     many.FileName = folder + "/many.tpl";
     many.Save();

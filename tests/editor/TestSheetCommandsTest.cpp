@@ -156,7 +156,7 @@ TEST_F(TestSheetCommands, ExportsTheFieldsOrEveryStyleNamedAfterTheTemplate)
         s->SheetHeight = h;
         s->LabelWidth = s->LabelHeight = 10;
         s->Rows = s->Columns = 1;
-        set.LabelList.push_back(std::move(s));
+        set.LabelList.push_back(std::move(*s));
     }
     set.FileName = path(QStringLiteral("sheets.tpl"));
     set.Save();

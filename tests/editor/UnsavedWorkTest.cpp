@@ -249,7 +249,7 @@ TEST_F(UnsavedWorkTest, ASaveThatDoesNotHappenStopsTheCommand)
             EXPECT_TRUE(form->isVisible());
             EXPECT_EQ(form->windowTitle(), title);
             ASSERT_EQ(form->Datatree->LabelList.size(), 1u);
-            EXPECT_EQ(form->Datatree->LabelList[0]->LabelWidth, 91.0);
+            EXPECT_EQ(form->Datatree->LabelList[0].LabelWidth, 91.0);
             EXPECT_EQ(form->UpdownNumberEdit3->Value(), 90.0L);
             EXPECT_TRUE(form->Button4->isEnabled());
             EXPECT_EQ(form->S1->isEnabled(), saveEnabled);

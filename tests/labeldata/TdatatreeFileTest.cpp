@@ -65,8 +65,8 @@ TEST(TdatatreeFile, SaveThenLoadGivesTheSameSet)
     Tdatatree set;
     set.FileName = dir.filePath("ラベル.tpl");
     set.GroupName = std::string("\x83\x89\x83\x78\x83\x8B\0", 7);
-    set.LabelList.push_back(style("A", 5));
-    set.LabelList.push_back(style("B", 6));
+    set.LabelList.push_back(*style("A", 5));
+    set.LabelList.push_back(*style("B", 6));
     set.Save();
     EXPECT_EQ(QFile(set.FileName).size(), 197);
 
@@ -74,7 +74,7 @@ TEST(TdatatreeFile, SaveThenLoadGivesTheSameSet)
     back.FileName = set.FileName;
     ASSERT_EQ(back.Load(), LoadResult::Loaded);
     ASSERT_EQ(back.LabelList.size(), 2u);
-    EXPECT_EQ(back.LabelList[1]->Rows, 6);
+    EXPECT_EQ(back.LabelList[1].Rows, 6);
     EXPECT_EQ(back.GroupName.substr(0, 7), set.GroupName);
 
     set.LabelList.pop_back();
@@ -177,7 +177,7 @@ TEST(TdatatreeFile, SaveWritesSyncsRenamesThenSyncsTheFolderAndAFailedStepKeepsT
         failing = r.fails;
         Tdatatree set;
         set.FileName = path;
-        set.LabelList.push_back(style("A", 1));
+        set.LabelList.push_back(*style("A", 1));
         const std::string what = message([&] { set.Save(); });
         const auto stop = std::find(order.begin(), order.end(), r.fails);
         EXPECT_EQ(steps, std::vector<std::string>(order.begin(), stop == order.end() ? stop : stop + 1));
@@ -202,7 +202,7 @@ TEST(TdatatreeFile, UnreadableFilesRaiseAnErrorNamingTheFile)
         Tdatatree set;
         set.FileName = r.path;
         set.GroupName = "before";
-        set.LabelList.push_back(style("keep", 1));
+        set.LabelList.push_back(*style("keep", 1));
         const std::string what = message([&] { set.Load(); });
         EXPECT_NE(what.find(r.path.toStdString()), std::string::npos) << what;
         EXPECT_EQ(what.find("cannot "), 0u) << what;
@@ -239,7 +239,7 @@ TEST(TdatatreeFile, FailedSavesLeaveTheOldFileAsItWas)
         SCOPED_TRACE(r.what);
         Tdatatree set;
         set.FileName = r.path;
-        set.LabelList.push_back(style("A", 1));
+        set.LabelList.push_back(*style("A", 1));
         const std::string what = message([&] { set.Save(); });
         EXPECT_NE(what.find(" '" + r.path.toStdString() + "'"), std::string::npos) << what;
     }
@@ -256,7 +256,7 @@ TEST(TdatatreeFile, SaveThatRunsOutOfSpaceKeepsTheOldFile)
     Tdatatree set;
     set.FileName = path;
     for (int i = 0; i < 100; ++i)
-        set.LabelList.push_back(style("S", i + 1));
+        set.LabelList.push_back(*style("S", i + 1));
 
     // A file size limit makes the write fail part way, as a full disk would.
     rlimit old {};
@@ -320,7 +320,7 @@ TEST(TdatatreeFile, MoreStylesThanTheCountHoldsAreRefused)
     Tdatatree set;
     set.FileName = path;
     for (size_t i = 0; i < Tdatatree::MaxStyles + 1; ++i)
-        set.LabelList.push_back(std::make_unique<Tlabelpar>());
+        set.LabelList.emplace_back();
     EXPECT_NE(message([&] { set.Save(); }).find("65535"), std::string::npos);
     EXPECT_EQ(contents(path), "old content");
 }

@@ -88,7 +88,7 @@ TEST(Tdatatree, WorkedExampleSavesByteForByte)
 {
     Tdatatree set;
     set.GroupName = std::string("TEST\0", 5);
-    set.LabelList.push_back(a4Style(std::string("A4\0", 3)));
+    set.LabelList.push_back(*a4Style(std::string("A4\0", 3)));
     const std::string image = set.SaveImage();
     ASSERT_EQ(image.size(), 122u);
     EXPECT_EQ(image, WorkedExample);
@@ -101,7 +101,7 @@ TEST(Tdatatree, WorkedExampleLoadsAsTheFileSays)
     EXPECT_EQ(set.GroupName, WorkedExample.substr(30, 16));
     EXPECT_EQ(set.GroupName.size(), 16u);
     ASSERT_EQ(set.LabelList.size(), 1u);
-    const Tlabelpar& s = *set.LabelList[0];
+    const Tlabelpar& s = set.LabelList[0];
     EXPECT_EQ(s.Name, std::string("A4\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 19));
     EXPECT_DOUBLE_EQ(s.SheetWidth, 210.0072);
     EXPECT_DOUBLE_EQ(s.SheetHeight, 297.0022);
@@ -133,7 +133,7 @@ TEST(Tdatatree, SizesAndRecordOffsetsFollowTheStyleCount)
         Tdatatree set;
         set.GroupName = std::string("G\0", 2);
         for (size_t i = 0; i < r.styles; ++i)
-            set.LabelList.push_back(a4Style("S" + std::to_string(i)));
+            set.LabelList.push_back(*a4Style("S" + std::to_string(i)));
         const std::string image = set.SaveImage();
         ASSERT_EQ(image.size(), r.size);
         EXPECT_EQ(uint8_t(image[45]) | uint8_t(image[46]) << 8, int(r.styles));
@@ -205,8 +205,8 @@ TEST(Tdatatree, NamesKeepEveryByteOfTheirSlot)
 {
     Tdatatree set;
     set.GroupName = "ABCDEFGHIJKLMN" + std::string(1, '\0'); // 14 bytes, the editor's longest
-    set.LabelList.push_back(a4Style("123456789012345678"));   // 18 bytes, no zero
-    set.LabelList.push_back(a4Style(std::string("x\0", 2)));
+    set.LabelList.push_back(*a4Style("123456789012345678"));   // 18 bytes, no zero
+    set.LabelList.push_back(*a4Style(std::string("x\0", 2)));
     const std::string image = set.SaveImage();
     EXPECT_EQ(image.substr(30, 15), "ABCDEFGHIJKLMN" + std::string(1, '\0'));
     EXPECT_EQ(image.substr(47, 19), "123456789012345678" + std::string(1, '\0'));
@@ -216,16 +216,16 @@ TEST(Tdatatree, NamesKeepEveryByteOfTheirSlot)
     ASSERT_EQ(back.LoadImage(image), LoadResult::Loaded);
     // The 16th byte of the group name is the count's low byte, after the zero.
     EXPECT_EQ(back.GroupName, "ABCDEFGHIJKLMN" + std::string(1, '\0') + std::string(1, '\2'));
-    EXPECT_EQ(back.LabelList[0]->Name, "123456789012345678" + std::string(1, '\0'));
-    EXPECT_EQ(back.LabelList[1]->Name, std::string("x\0", 2) + std::string(17, '\0'));
+    EXPECT_EQ(back.LabelList[0].Name, "123456789012345678" + std::string(1, '\0'));
+    EXPECT_EQ(back.LabelList[1].Name, std::string("x\0", 2) + std::string(17, '\0'));
 }
 
 TEST(Tdatatree, OverlongNamesStopAtTheirSlot)
 {
     Tdatatree set;
     set.GroupName = std::string(40, 'G');
-    set.LabelList.push_back(a4Style(std::string(40, 'N')));
-    set.LabelList[0]->Rows = 7;
+    set.LabelList.push_back(*a4Style(std::string(40, 'N')));
+    set.LabelList[0].Rows = 7;
     const std::string image = set.SaveImage();
     ASSERT_EQ(image.size(), 122u);
     EXPECT_EQ(image.substr(30, 15), std::string(15, 'G'));
@@ -236,7 +236,7 @@ TEST(Tdatatree, OverlongNamesStopAtTheirSlot)
 
     Tdatatree back;
     ASSERT_EQ(back.LoadImage(image), LoadResult::Loaded);
-    EXPECT_EQ(back.LabelList[0]->Rows, 7);
+    EXPECT_EQ(back.LabelList[0].Rows, 7);
 }
 
 TEST(Tdatatree, RecordsAreFoundThroughTheDirectoryOnly)
@@ -256,10 +256,10 @@ TEST(Tdatatree, RecordsAreFoundThroughTheDirectoryOnly)
     Tdatatree set;
     ASSERT_EQ(set.LoadImage(image), LoadResult::Loaded);
     ASSERT_EQ(set.LabelList.size(), 2u);
-    EXPECT_EQ(set.LabelList[0]->Name[0], 'a');
-    EXPECT_EQ(set.LabelList[0]->Columns, 10);
-    EXPECT_EQ(set.LabelList[1]->Name[0], 'b');
-    EXPECT_EQ(set.LabelList[1]->Columns, 11);
+    EXPECT_EQ(set.LabelList[0].Name[0], 'a');
+    EXPECT_EQ(set.LabelList[0].Columns, 10);
+    EXPECT_EQ(set.LabelList[1].Name[0], 'b');
+    EXPECT_EQ(set.LabelList[1].Columns, 11);
 }
 
 TEST(Tdatatree, CountsOfHalfTheRangeOrMoreReadUnsigned)
@@ -274,7 +274,7 @@ TEST(Tdatatree, CountsOfHalfTheRangeOrMoreReadUnsigned)
     Tdatatree set;
     ASSERT_EQ(set.LoadImage(image), LoadResult::Loaded);
     ASSERT_EQ(set.LabelList.size(), n);
-    EXPECT_DOUBLE_EQ(set.LabelList[n - 1]->SheetWidth, 1270.0);
+    EXPECT_DOUBLE_EQ(set.LabelList[n - 1].SheetWidth, 1270.0);
 }
 
 TEST(Tdatatree, LoadingTwiceAppends)
@@ -305,7 +305,7 @@ TEST(Tdatatree, RefusedImagesLeaveTheSetUnchanged)
     {
         Tdatatree many;
         for (int i = 0; i < 300; ++i)
-            many.LabelList.push_back(a4Style("many"));
+            many.LabelList.push_back(*a4Style("many"));
         lastOfManyBeyondTheEnd = many.SaveImage();
         putU32(lastOfManyBeyondTheEnd, 47 + 23 * 299 + 19, uint32_t(lastOfManyBeyondTheEnd.size()) - 29);
     }
@@ -328,11 +328,11 @@ TEST(Tdatatree, RefusedImagesLeaveTheSetUnchanged)
         SCOPED_TRACE(r.what);
         Tdatatree set;
         set.GroupName = "before";
-        set.LabelList.push_back(a4Style("keep"));
+        set.LabelList.push_back(*a4Style("keep"));
         EXPECT_EQ(set.LoadImage(r.image), r.result);
         EXPECT_EQ(set.GroupName, "before");
         ASSERT_EQ(set.LabelList.size(), 1u);
-        EXPECT_EQ(set.LabelList[0]->Name, "keep");
+        EXPECT_EQ(set.LabelList[0].Name, "keep");
     }
 }
 
@@ -373,13 +373,13 @@ TEST(Tdatatree, CountsAndOutOfRangeValuesKeepTheirLow16Bits)
     s->Columns = -1;
     s->SheetWidth = 1664.6144; // one past the largest word
     s->SheetHeight = -1;
-    set.LabelList.push_back(std::move(s));
+    set.LabelList.push_back(std::move(*s));
     Tdatatree back;
     ASSERT_EQ(back.LoadImage(set.SaveImage()), LoadResult::Loaded);
-    EXPECT_EQ(back.LabelList[0]->Rows, 3);
-    EXPECT_EQ(back.LabelList[0]->Columns, 65535);
-    EXPECT_EQ(back.LabelList[0]->SheetWidth, 0);
-    EXPECT_DOUBLE_EQ(back.LabelList[0]->SheetHeight, 1663.6492);
+    EXPECT_EQ(back.LabelList[0].Rows, 3);
+    EXPECT_EQ(back.LabelList[0].Columns, 65535);
+    EXPECT_EQ(back.LabelList[0].SheetWidth, 0);
+    EXPECT_DOUBLE_EQ(back.LabelList[0].SheetHeight, 1663.6492);
 }
 
 TEST(Tdatatree, EveryLengthIsWrittenAsMmToMilGivesIt)
@@ -414,7 +414,7 @@ TEST(Tdatatree, EveryLengthIsWrittenAsMmToMilGivesIt)
         auto s = a4Style("x");
         for (size_t f = 0; f < std::size(fields); ++f)
             (*s).*fields[f] = lengths[(i + f * 7) % lengths.size()];
-        set.LabelList.push_back(std::move(s));
+        set.LabelList.push_back(std::move(*s));
     }
     const std::string image = set.SaveImage();
     for (size_t i = 0; i < lengths.size(); ++i) {

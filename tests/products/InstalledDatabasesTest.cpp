@@ -58,7 +58,7 @@ void expectRoundTripFits(const Catalogue& c)
 {
     Tdatatree set;
     for (const Product& p : c.products())
-        set.LabelList.push_back(std::make_unique<Tlabelpar>(p.style));
+        set.LabelList.push_back(p.style);
     set.GroupName = std::string("\0", 1);
     Tdatatree back;
     const std::string image = set.SaveImage();
@@ -76,7 +76,7 @@ void expectRoundTripFits(const Catalogue& c)
             EXPECT_NEAR(v[0], v[1], 0.0127) << p.part.toStdString();
             moved += std::abs(v[0] - v[1]) > 0.005;
         }
-        if (labeldata::sheetFit(*back.LabelList[i]).fits())
+        if (labeldata::sheetFit(back.LabelList[i]).fits())
             continue;
         EXPECT_FALSE(sourceGridFits(p.geometry)) << p.brand.toStdString() << " " << p.part.toStdString();
         std::printf("  grid does not fit in the source: %s %s (%s:%lld)\n", p.brand.toUtf8().constData(),

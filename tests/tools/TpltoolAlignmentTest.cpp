@@ -126,15 +126,15 @@ TEST(TpltoolAlignment, ReadingsOfTheScalesOnARealSheetFitTheStyleToItsCutLines)
             const bool exact = pr.bx == 1 && pr.ax == 0;
             Tdatatree set;
             set.GroupName = std::string("TEST");
-            set.LabelList.push_back(style("other", 210, 297, 91, 55, 2, 5, 14, 11, 0, 0));
-            set.LabelList.push_back(sheet.style());
+            set.LabelList.push_back(*style("other", 210, 297, 91, 55, 2, 5, 14, 11, 0, 0));
+            set.LabelList.push_back(*sheet.style());
             set.FileName = dir.filePath(QStringLiteral("in%1.tpl").arg(round));
             set.Save();
             // The lengths as stored, in the file's steps.
             Tdatatree stored;
             stored.FileName = set.FileName;
             ASSERT_EQ(stored.Load(), LoadResult::Loaded);
-            const Tlabelpar& s = *stored.LabelList.back();
+            const Tlabelpar& s = stored.LabelList.back();
             const QString pdf = dir.filePath(QStringLiteral("align%1.pdf").arg(round));
             const ToolRun made = tpltool({QStringLiteral("alignment-sheet"), set.FileName, pdf, QStringLiteral("--style"),
                                           QStringLiteral("2")});
@@ -242,7 +242,7 @@ TEST(TpltoolAlignment, ReadingsOfTheScalesOnARealSheetFitTheStyleToItsCutLines)
             Tdatatree fitted;
             fitted.FileName = out;
             ASSERT_EQ(fitted.Load(), LoadResult::Loaded);
-            const Tlabelpar& f = *fitted.LabelList.back();
+            const Tlabelpar& f = fitted.LabelList.back();
             const Printed test(sheetPdf, paper, pr);
             for (const Scale& k : Scales) {
                 const QPointF at = edgeMiddle(f, k);
@@ -262,9 +262,9 @@ TEST(TpltoolAlignment, RefusalsSayWhyAndWriteNothing)
 {
     QTemporaryDir dir;
     Tdatatree set;
-    set.LabelList.push_back(style("A4 10", 210, 297, 91, 55, 2, 5, 1.0, 11, 0, 0));
-    set.LabelList.push_back(style("flat", 0, 297, 91, 55, 2, 5, 1.0, 11, 0, 0));
-    set.LabelList.push_back(style("tight", 210, 297, 91, 55, 2, 5, 14, 20, 0, 0));
+    set.LabelList.push_back(*style("A4 10", 210, 297, 91, 55, 2, 5, 1.0, 11, 0, 0));
+    set.LabelList.push_back(*style("flat", 0, 297, 91, 55, 2, 5, 1.0, 11, 0, 0));
+    set.LabelList.push_back(*style("tight", 210, 297, 91, 55, 2, 5, 14, 20, 0, 0));
     set.FileName = dir.filePath(QStringLiteral("in.tpl"));
     set.Save();
     const QString in = set.FileName, out = dir.filePath(QStringLiteral("out.tpl")), pdf = dir.filePath("x.pdf");

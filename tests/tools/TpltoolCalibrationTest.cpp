@@ -132,10 +132,10 @@ TEST(TpltoolCalibration, TheMeasuredCorrectionAndTheCorrectedStylesUndoASimulate
     QTemporaryDir dir;
     Tdatatree set;
     set.GroupName = std::string("TEST\0", 5);
-    set.LabelList.push_back(style("A4 10", 210, 297, 91, 55, 2, 5, 14, 11, 0, 0));
-    set.LabelList.push_back(style("A4 24", 210, 297, 64, 33.9, 3, 8, 8.4, 13.1, 2.5, 0));
-    set.LabelList.push_back(style("Letter 30", 215.9, 279.4, 66.675, 25.4, 3, 10, 4.7625, 12.7, 3.175, 0));
-    set.LabelList.push_back(style("A4 65", 210, 297, 38.1, 21.2, 5, 13, 4.65, 10.7, 2.5, 0));
+    set.LabelList.push_back(*style("A4 10", 210, 297, 91, 55, 2, 5, 14, 11, 0, 0));
+    set.LabelList.push_back(*style("A4 24", 210, 297, 64, 33.9, 3, 8, 8.4, 13.1, 2.5, 0));
+    set.LabelList.push_back(*style("Letter 30", 215.9, 279.4, 66.675, 25.4, 3, 10, 4.7625, 12.7, 3.175, 0));
+    set.LabelList.push_back(*style("A4 65", 210, 297, 38.1, 21.2, 5, 13, 4.65, 10.7, 2.5, 0));
     set.FileName = dir.filePath(QStringLiteral("in.tpl"));
     set.Save();
     Tdatatree original;
@@ -199,8 +199,8 @@ TEST(TpltoolCalibration, TheMeasuredCorrectionAndTheCorrectedStylesUndoASimulate
             ASSERT_EQ(corrected.LabelList.size(), original.LabelList.size());
             EXPECT_EQ(corrected.GroupName, original.GroupName);
             for (size_t i = 0; i < original.LabelList.size(); ++i) {
-                const Tlabelpar& o = *original.LabelList[i];
-                const Tlabelpar& k = *corrected.LabelList[i];
+                const Tlabelpar& o = original.LabelList[i];
+                const Tlabelpar& k = corrected.LabelList[i];
                 SCOPED_TRACE(std::string(o.Name));
                 EXPECT_EQ(k.Name, o.Name);
                 EXPECT_EQ(k.SheetWidth, o.SheetWidth);
@@ -226,7 +226,7 @@ TEST(TpltoolCalibration, RefusedCommandLinesSayWhyAndWriteNothing)
 {
     QTemporaryDir dir;
     Tdatatree set;
-    set.LabelList.push_back(style("A4 10", 210, 297, 91, 55, 2, 5, 1.0, 11, 0, 0));
+    set.LabelList.push_back(*style("A4 10", 210, 297, 91, 55, 2, 5, 1.0, 11, 0, 0));
     set.FileName = dir.filePath(QStringLiteral("in.tpl"));
     set.Save();
     const QString in = set.FileName, out = dir.filePath(QStringLiteral("out.tpl"));

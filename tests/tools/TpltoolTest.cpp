@@ -79,8 +79,8 @@ TEST(Tpltool, DumpPrintsTheWholeSetStably)
     QTemporaryDir dir;
     Tdatatree set;
     set.GroupName = std::string("TEST\0", 5);
-    set.LabelList.push_back(style(std::string("A4\0", 3), 210, 297, 91, 55, 5, 2, 14));
-    set.LabelList[0]->TopMargin = set.LabelList[0]->BottomMargin = 11;
+    set.LabelList.push_back(*style(std::string("A4\0", 3), 210, 297, 91, 55, 5, 2, 14));
+    set.LabelList[0].TopMargin = set.LabelList[0].BottomMargin = 11;
     const QString path = saveSet(dir, "worked.tpl", set);
 
     const ToolRun first = tpltool({"dump", path});
@@ -102,9 +102,9 @@ TEST(Tpltool, DumpThenCreateGivesTheSameFile)
     QTemporaryDir dir;
     Tdatatree set;
     set.GroupName = std::string("\x83\x89\x83\x78\x83\x8B\0junk", 11);
-    set.LabelList.push_back(style("123456789012345678", 1600, 1000.5, 832.3072, 0.0254, 65535, 1, 0));
-    set.LabelList.push_back(style(std::string("\"quote\\\0\x01\x02", 11), 210, 297, 99.99, 12.34, 1, 1000, 3.3));
-    set.LabelList.push_back(style(std::string("\x82\xA0\x82\xA2\0", 5), 100, 148, 90, 138, 1, 1, 5));
+    set.LabelList.push_back(*style("123456789012345678", 1600, 1000.5, 832.3072, 0.0254, 65535, 1, 0));
+    set.LabelList.push_back(*style(std::string("\"quote\\\0\x01\x02", 11), 210, 297, 99.99, 12.34, 1, 1000, 3.3));
+    set.LabelList.push_back(*style(std::string("\x82\xA0\x82\xA2\0", 5), 100, 148, 90, 138, 1, 1, 5));
     const QString path = saveSet(dir, "odd.tpl", set);
 
     const ToolRun dump = tpltool({"dump", path});
@@ -141,12 +141,12 @@ TEST(Tpltool, CreateMakesNamesFromTextAsTheEditorDoes)
     EXPECT_EQ(set.GroupName.substr(0, 7), std::string("\x83\x89\x83\x78\x83\x8B\0", 7));
     ASSERT_EQ(set.LabelList.size(), 3u);
     // 20 bytes of text: nine characters fill the slot, no zero byte of its own.
-    EXPECT_EQ(std::string_view(set.LabelList[0]->Name).substr(0, 18), "\x82\xA0\x82\xA2\x82\xA4\x82\xA6\x82\xA8\x82\xA9\x82\xAB\x82\xAD\x82\xAF");
+    EXPECT_EQ(std::string_view(set.LabelList[0].Name).substr(0, 18), "\x82\xA0\x82\xA2\x82\xA4\x82\xA6\x82\xA8\x82\xA9\x82\xAB\x82\xAD\x82\xAF");
     // 19 bytes of text: the last character would be split, so it goes; then one zero byte.
-    EXPECT_EQ(std::string_view(set.LabelList[1]->Name).substr(0, 18), std::string("ABCDEFGHIJKLMNOPQ\0", 18));
-    EXPECT_EQ(set.LabelList[1]->Rows, 65535);
-    EXPECT_DOUBLE_EQ(set.LabelList[1]->LabelHeight, 1664.589);
-    EXPECT_EQ(std::string_view(set.LabelList[2]->Name).substr(0, 4), std::string("AB\0\xFF", 4));
+    EXPECT_EQ(std::string_view(set.LabelList[1].Name).substr(0, 18), std::string("ABCDEFGHIJKLMNOPQ\0", 18));
+    EXPECT_EQ(set.LabelList[1].Rows, 65535);
+    EXPECT_DOUBLE_EQ(set.LabelList[1].LabelHeight, 1664.589);
+    EXPECT_EQ(std::string_view(set.LabelList[2].Name).substr(0, 4), std::string("AB\0\xFF", 4));
 }
 
 TEST(Tpltool, CreateRefusesBadInputNamingTheFieldAndWritesNothing)
@@ -201,7 +201,7 @@ TEST(Tpltool, CheckReportsWhatAUserMustKnow)
     auto one = [&](std::unique_ptr<Tlabelpar> s) {
         Tdatatree set;
         set.GroupName = std::string("G\0", 2);
-        set.LabelList.push_back(std::move(s));
+        set.LabelList.push_back(std::move(*s));
         return set;
     };
     struct Row { const char* what; std::function<Tdatatree()> make; const char* finding; };
@@ -220,7 +220,7 @@ TEST(Tpltool, CheckReportsWhatAUserMustKnow)
          "not valid code page 932"},
         {"duplicate names", [&] {
              Tdatatree set = one(style(std::string("A4\0x", 4), 210, 297, 91, 55, 1, 1, 0));
-             set.LabelList.push_back(style(std::string("A4\0y", 4), 210, 297, 91, 55, 1, 1, 0));
+             set.LabelList.push_back(*style(std::string("A4\0y", 4), 210, 297, 91, 55, 1, 1, 0));
              return set; }, "style 2 \"A4\": same name as style 1"},
     };
     for (const Row& r : rows) {
@@ -242,7 +242,7 @@ TEST(Tpltool, FilesThatCannotBeUsedAreReported)
 {
     QTemporaryDir dir;
     Tdatatree set;
-    set.LabelList.push_back(style("A", 210, 297, 105, 297, 1, 2, 0));
+    set.LabelList.push_back(*style("A", 210, 297, 105, 297, 1, 2, 0));
     const QString good = saveSet(dir, "good.tpl", set);
     writeFile(dir.filePath("text.tpl"), "plain text");
     writeFile(dir.filePath("cut.tpl"), readFile(good).left(99));
@@ -317,12 +317,12 @@ TEST(Tpltool, SheetWritesTheNamedStylesTestSheetsOrNothing)
     QTemporaryDir dir;
     Tdatatree set;
     set.GroupName = std::string("G\0", 2);
-    set.LabelList.push_back(style("A4", 210, 297, 91, 55, 5, 2, 10));
-    set.LabelList.push_back(style("Card", 100, 148, 90, 50, 2, 1, 5));
-    set.LabelList.push_back(style("Wide", 300, 200, 91, 55, 5, 4, 15)); // labels leave the sheet
+    set.LabelList.push_back(*style("A4", 210, 297, 91, 55, 5, 2, 10));
+    set.LabelList.push_back(*style("Card", 100, 148, 90, 50, 2, 1, 5));
+    set.LabelList.push_back(*style("Wide", 300, 200, 91, 55, 5, 4, 15)); // labels leave the sheet
     const QString good = saveSet(dir, "good.tpl", set);
-    set.LabelList.push_back(style("Empty", 0, 0, 91, 55, 5, 2, 14));
-    set.LabelList.push_back(style("None", 210, 297, 91, 55, 0, 2, 14));
+    set.LabelList.push_back(*style("Empty", 0, 0, 91, 55, 5, 2, 14));
+    set.LabelList.push_back(*style("None", 210, 297, 91, 55, 0, 2, 14));
     const QString bad = saveSet(dir, "bad.tpl", set);
     const QString out = dir.filePath("out.pdf");
 

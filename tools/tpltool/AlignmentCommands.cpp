@@ -80,7 +80,7 @@ int alignmentSheetCommand(const QStringList& arguments)
     const std::optional<size_t> index = oneStyle(args, in, set);
     if (!index)
         return Failure;
-    const Tlabelpar& style = *set.LabelList[*index];
+    const Tlabelpar& style = set.LabelList[*index];
     const std::string label = quoted(in) + " " + styleLabel(*index, style);
     const sheet::SheetProblem problem = sheet::problemOf(style);
     if (problem != sheet::SheetProblem::None) {
@@ -121,7 +121,7 @@ int alignCommand(const QStringList& arguments)
     const std::optional<size_t> index = oneStyle(args, in, set);
     if (!index)
         return Failure;
-    Tlabelpar& style = *set.LabelList[*index];
+    Tlabelpar& style = set.LabelList[*index];
     const labeldata::AlignedStyle r = labeldata::alignedStyle(style, readings);
     if (!r.ok()) {
         printErr(quoted(in) + " " + styleLabel(*index, style) + ": " + problemText(r, words) + "; nothing written");

@@ -273,9 +273,9 @@ int correctCommand(const QStringList& arguments)
     std::vector<std::pair<size_t, Tlabelpar>> corrected;
     bool refused = false;
     for (size_t i : *chosen) {
-        const labeldata::CorrectedStyle r = labeldata::correctedStyle(*set.LabelList[i], c);
+        const labeldata::CorrectedStyle r = labeldata::correctedStyle(set.LabelList[i], c);
         if (!r.ok()) {
-            printErr(quoted(in) + " " + styleLabel(i, *set.LabelList[i]) + ": the corrected "
+            printErr(quoted(in) + " " + styleLabel(i, set.LabelList[i]) + ": the corrected "
                      + (r.problem == labeldata::CorrectionProblem::NegativeLength
                             ? (r.across ? "left" : "top") + std::string(" margin would be below 0 mm")
                             : direction(r.across) + " lengths would exceed 1000 mm"));
@@ -289,7 +289,7 @@ int correctCommand(const QStringList& arguments)
         return Problems;
     }
     for (auto& [i, style] : corrected)
-        *set.LabelList[i] = style;
+        set.LabelList[i] = style;
     set.FileName = out;
     try {
         set.Save();

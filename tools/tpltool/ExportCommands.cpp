@@ -92,7 +92,7 @@ int readExportInput(const CommandWords& args, const std::optional<QString>& bran
         return Problems;
     }
     for (size_t i : in.chosen)
-        in.styles.push_back(in.set.LabelList[i].get());
+        in.styles.push_back(&in.set.LabelList[i]);
     in.brand = brand ? *brand : cp932::visibleText(in.set.GroupName).trimmed();
     if (brand)
         in.brandWord = "the brand";
@@ -177,7 +177,7 @@ int svgCommand(const QStringList& arguments)
     if (!loadChosenStyles(path, wanted, set, chosen))
         return Failure;
     const size_t index = chosen.front();
-    const Tlabelpar& style = *set.LabelList[index];
+    const Tlabelpar& style = set.LabelList[index];
     const sheet::SheetProblem problem = sheet::problemOf(style);
     if (problem != sheet::SheetProblem::None) {
         printErr(styleLabel(path, index, style) + ": " + sheetProblemText(problem) + "; nothing written");

@@ -187,7 +187,7 @@ int productsCommand(const QStringList& arguments)
                                                 : " holds " + std::to_string(chosen.size()) + " styles; name one with --style"));
         return Failure;
     }
-    return listProducts(parser.positional(), json, set.LabelList[chosen.front()].get());
+    return listProducts(parser.positional(), json, &set.LabelList[chosen.front()]);
 }
 
 int importProducts(const QStringList& sources, const QStringList& matches, const QString* group, const QString& out)
@@ -223,7 +223,7 @@ int importProducts(const QStringList& sources, const QStringList& matches, const
         for (const products::ProductQuery& q : queries)
             wanted = wanted || q.matches(key, p.style);
         if (wanted)
-            set.LabelList.push_back(std::make_unique<Tlabelpar>(p.style));
+            set.LabelList.push_back(p.style);
     }
     if (set.LabelList.empty()) {
         // The ones named above are the answer; "no product matched" would contradict them.

@@ -45,7 +45,7 @@ std::vector<std::string> checkTemplate(const Tdatatree& set)
 
     std::map<std::string, size_t> firstWithName;
     for (size_t i = 0; i < set.LabelList.size(); ++i) {
-        const Tlabelpar& s = *set.LabelList[i];
+        const Tlabelpar& s = set.LabelList[i];
         const std::string label = styleLabel(i, s);
         const std::string visible = visibleBytes(s.Name);
 

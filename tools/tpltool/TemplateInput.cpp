@@ -56,7 +56,7 @@ std::optional<size_t> findStyle(const Tdatatree& set, const QString& which)
     if (isNumber && n >= 1 && n <= set.LabelList.size())
         return size_t(n - 1);
     for (size_t i = 0; i < set.LabelList.size(); ++i)
-        if (cp932::visibleText(set.LabelList[i]->Name) == which)
+        if (cp932::visibleText(set.LabelList[i].Name) == which)
             return i;
     return std::nullopt;
 }

@@ -189,7 +189,7 @@ std::string templateToJson(const Tdatatree& set)
     appendName(out, set.GroupName);
     out += ",\n  \"styles\": [";
     for (size_t i = 0; i < set.LabelList.size(); ++i) {
-        const Tlabelpar& s = *set.LabelList[i];
+        const Tlabelpar& s = set.LabelList[i];
         out += i ? ",\n    {\n" : "\n    {\n";
         out += "      \"name\": ";
         appendName(out, s.Name);
@@ -227,7 +227,7 @@ void templateFromJson(const QByteArray& json, Tdatatree& set)
     if (size_t(styles.size()) > Tdatatree::MaxStyles)
         refuse("styles", QStringLiteral("%1 styles; a file holds at most %2").arg(styles.size()).arg(Tdatatree::MaxStyles));
 
-    std::vector<std::unique_ptr<Tlabelpar>> list;
+    std::vector<Tlabelpar> list;
     list.reserve(size_t(styles.size()));
     QSet<QString> known{"name"};
     for (const StyleField& f : StyleFields)
@@ -238,11 +238,10 @@ void templateFromJson(const QByteArray& json, Tdatatree& set)
             refuse(where.chopped(1), QStringLiteral("must be an object"));
         const QJsonObject object = styles[i].toObject();
         refuseUnknownKeys(object, known, where);
-        auto style = std::make_unique<Tlabelpar>();
-        style->Name = readName(member(object, "name", where), where + "name", false);
+        Tlabelpar& style = list.emplace_back();
+        style.Name = readName(member(object, "name", where), where + "name", false);
         for (const StyleField& f : StyleFields)
-            readNumber(object, f, where, *style);
-        list.push_back(std::move(style));
+            readNumber(object, f, where, style);
     }
 
     set.Clear();

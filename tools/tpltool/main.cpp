@@ -96,7 +96,7 @@ int makeSheet(const QString& path, const QString& outPath, const QStringList& wa
     pages.reserve(chosen.size());
     const QString group = cp932::visibleText(set.GroupName);
     for (size_t i : chosen) {
-        const Tlabelpar& style = *set.LabelList[i];
+        const Tlabelpar& style = set.LabelList[i];
         const std::string label = quoted(path) + " " + styleLabel(i, style);
         const sheet::SheetProblem problem = sheet::problemOf(style);
         if (problem != sheet::SheetProblem::None) {
