@@ -2,9 +2,27 @@
 
 #include "labeldata/Cp932.h"
 #include "labeldata/Names.h"
-#include "products/XmlText.h"
 
 namespace products {
+
+namespace {
+
+// XML 1.0 holds no control characters but tab, line feed and carriage return, and an attribute
+// turns those into spaces; each becomes U+FFFD so the user sees where one was. True when any did.
+bool replaceXmlControls(QString& text)
+{
+    bool replaced = false;
+    for (QChar& c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || u == 0xFFFE || u == 0xFFFF) {
+            c = QChar(0xFFFD);
+            replaced = true;
+        }
+    }
+    return replaced;
+}
+
+} // namespace
 
 ExportNames exportNames(const QString& brand, const std::vector<const Tlabelpar*>& styles)
 {
