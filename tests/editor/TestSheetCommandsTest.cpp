@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
 
@@ -57,6 +58,9 @@ void answerPdfDialog(ModalAnswers& answers, const QString& path, bool allStyles)
         if (all)
             all->setChecked(allStyles);
         dialog->selectFile(path);
+        // As in ModalAnswers::file: the name box counts whether or not it has the focus yet.
+        if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+            name->setText(path);
         static_cast<QDialog*>(dialog)->accept();
     });
 }
