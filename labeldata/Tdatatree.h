@@ -56,4 +56,8 @@ public:
     static bool IsTemplate(std::string_view image);
     // count bytes from offset, zero bytes included; throws std::out_of_range past the end.
     static std::string ReadFixedString(std::string_view image, size_t offset, size_t count);
+
+private:
+    // Writes all fileSize(n) bytes of the image at p; throws std::length_error above MaxStyles.
+    void WriteImage(char* p) const;
 };

@@ -58,14 +58,13 @@ inline double MilToMm(uint16_t value)
 inline int32_t MmToMil(double length)
 {
     // Fast path in double precision, multiplying instead of dividing: below 1e6 its error is
-    // under 1e-9 thousandths, so when the sum is not within 1e-6 of a whole number it truncates
-    // exactly as the extended one does. Inline, since saving a full file converts 655350 lengths.
-    const double quick = length * (10000.0 / 254.0) + 0.5;
-    if (quick > -1e6 && quick < 1e6) {
-        const auto whole = static_cast<int32_t>(quick); // toward zero
-        const double fraction = std::fabs(quick - whole);
-        if (fraction > 1e-6 && fraction < 1 - 1e-6)
-            return whole;
-    }
+    // under 1e-9 thousandths, so when the product is not within 1e-6 of a half it rounds half
+    // up exactly as the extended one does. Inline, since saving a full file converts 655350
+    // lengths; adding and taking away 1.5 * 2^52 leaves the nearest whole number, which is
+    // cheaper than truncating and converting back.
+    const double quick = length * (10000.0 / 254.0);
+    const double nearest = (quick + 0x1.8p52) - 0x1.8p52;
+    if (nearest >= 0 && nearest < 1e6 && std::fabs(quick - nearest) < 0.5 - 1e-6) [[likely]]
+        return static_cast<int32_t>(nearest);
     return Tlabelpar::MmToMilExtended(length);
 }
