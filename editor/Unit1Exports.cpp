@@ -89,7 +89,7 @@ void reportReplaced(const products::ExportNames& names)
 
 bool askToAddToLibreOffice(const QString& text)
 {
-    QMessageBox box(QMessageBox::Question, applicationTitle(), text, QMessageBox::NoButton, QApplication::activeWindow());
+    QMessageBox box(QMessageBox::Question, applicationTitle(), messageBoxText(text), QMessageBox::NoButton, QApplication::activeWindow());
     box.setObjectName(QStringLiteral("LibreOfficeQuestion"));
     QPushButton* add = box.addButton(QStringLiteral("LibreOffice に追加"), QMessageBox::AcceptRole);
     add->setObjectName(QStringLiteral("LibreOfficeQuestionAdd"));

@@ -66,16 +66,31 @@ bool loadPlatformTranslations()
     return QCoreApplication::installTranslator(translator);
 }
 
+QString messageBoxText(const QString& text)
+{
+    if (text.size() <= MessageBoxMostCharacters)
+        return text;
+    // Laid out whole, 32,767 quoted digits take a quarter of a second and a box taller than
+    // any screen, its OK button out of reach.
+    qsizetype head = MessageBoxMostCharacters / 2;
+    qsizetype tail = MessageBoxMostCharacters / 2;
+    if (text[head - 1].isHighSurrogate())
+        --head;
+    if (text[text.size() - tail].isLowSurrogate())
+        --tail;
+    return text.left(head) + QChar(0x2026) + text.right(tail);
+}
+
 void showMessage(const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok,
+    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), messageBoxText(text), QMessageBox::Ok,
                     QApplication::activeWindow());
     box.exec();
 }
 
 TSaveAnswer askToSave(const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::NoButton,
+    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), messageBoxText(text), QMessageBox::NoButton,
                     QApplication::activeWindow());
     box.setObjectName(QStringLiteral("SaveQuestion"));
     QPushButton* save = box.addButton(QStringLiteral("保存"), QMessageBox::AcceptRole);
@@ -96,7 +111,7 @@ TSaveAnswer askToSave(const QString& text)
 
 bool askYesNo(const QString& text)
 {
-    QMessageBox box(QMessageBox::Question, applicationTitle(), text, QMessageBox::Yes | QMessageBox::No,
+    QMessageBox box(QMessageBox::Question, applicationTitle(), messageBoxText(text), QMessageBox::Yes | QMessageBox::No,
                     QApplication::activeWindow());
     box.setDefaultButton(QMessageBox::No);
     box.button(QMessageBox::Yes)->setText(QStringLiteral("はい(&Y)"));

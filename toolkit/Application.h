@@ -19,6 +19,12 @@ void setApplicationGuide(const QString& indexFile);
 // whatever the locale. False when the translation file is missing; the program runs on.
 bool loadPlatformTranslations();
 
+// The text a message box shows: as it is, but for a text beyond MessageBoxMostCharacters (a
+// huge paste quoted in a refusal), whose middle gives way to "…" so that the box fits on the
+// screen and appears at once.
+inline constexpr qsizetype MessageBoxMostCharacters = 2000;
+QString messageBoxText(const QString& text);
+
 // Modal message box with one OK button, titled with the application title.
 void showMessage(const QString& text);
 // Modal question with Yes and No, titled likewise; true for Yes. No is the default button.

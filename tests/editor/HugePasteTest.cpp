@@ -2,6 +2,7 @@
 #include "editor/GroupNameEdit.h"
 #include "labeldata/Cp932.h"
 #include "numberedit/UpdownNumberEdit.h"
+#include "toolkit/Application.h"
 #include "toolkit/SpinEdit.h"
 #include "EditorTestSupport.h"
 
@@ -15,7 +16,7 @@
 #include <QPushButton>
 
 #include <algorithm>
-#include <limits>
+#include <vector>
 
 namespace {
 
@@ -30,13 +31,13 @@ QString repeated(const QString& piece)
     return text;
 }
 
-// Ctrl+V into the edit, three times over the whole text; the fewest milliseconds until the edit
-// answered again, so that a busy machine does not count.
-qint64 paste(QLineEdit* edit, const QString& text)
+// Ctrl+V into the edit, three times over the whole text: the milliseconds until the edit
+// answered again each time. Only the first paste changes the text.
+std::vector<qint64> paste(QLineEdit* edit, const QString& text)
 {
     QGuiApplication::clipboard()->setText(text);
     edit->setFocus();
-    qint64 fastest = std::numeric_limits<qint64>::max();
+    std::vector<qint64> times;
     for (int i = 0; i < 3; ++i) {
         edit->selectAll();
         QElapsedTimer clock;
@@ -44,9 +45,9 @@ qint64 paste(QLineEdit* edit, const QString& text)
         QKeyEvent key(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier);
         QApplication::sendEvent(edit, &key);
         QCoreApplication::processEvents();
-        fastest = std::min(fastest, clock.elapsed());
+        times.push_back(clock.elapsed());
     }
-    return fastest;
+    return times;
 }
 
 } // namespace
@@ -71,7 +72,7 @@ TEST(HugePaste, EveryTextFieldTakesItAtOnceAndKeepsWhatAShortPasteWould)
         {"ASCII into the style name", Field::StyleName, digits, digits.left(18)},
         {"Japanese into the style name", Field::StyleName, repeated(QStringLiteral("日本語")), QStringLiteral("日本語日本語日本語")},
         {"what the code page lacks into the style name", Field::StyleName, repeated(QStringLiteral("é")), QString()},
-        // The refusal quotes the text; its message box, not the field, is slow to lay it out.
+        // Refused as too long a number, in a box that shows the text's two ends.
         {"digits into a length", Field::Length, digits, digits.left(32767), 1},
         {"letters, then a number into a length", Field::Length, repeated(QStringLiteral("aé😀\x01")) + QStringLiteral("12.5"),
          QStringLiteral("12.5")},
@@ -83,7 +84,7 @@ TEST(HugePaste, EveryTextFieldTakesItAtOnceAndKeepsWhatAShortPasteWould)
         form->show();
         QApplication::setActiveWindow(form.get());
         QString shown;
-        qint64 ms = 0;
+        std::vector<qint64> ms;
         ModalAnswers answers;
         if (row.field == Field::StyleName) {
             answers.then([&](QWidget* box) {
@@ -106,7 +107,13 @@ TEST(HugePaste, EveryTextFieldTakesItAtOnceAndKeepsWhatAShortPasteWould)
         EXPECT_EQ(shown, row.kept);
         if (row.field == Field::GroupName)
             EXPECT_EQ(form->Datatree->GroupName, *cp932::encode(row.kept) + '\0');
-        if (row.messages == 0)
-            EXPECT_LT(ms, 100) << "the field answered only after " << ms << " ms";
+        // The first paste includes any refusal's box; a busy machine counts against the others.
+        const qint64 took = row.messages ? ms.front() : *std::min_element(ms.begin(), ms.end());
+        EXPECT_LT(took, 100) << "the field answered only after " << took << " ms";
+        for (const QString& message : answers.messages) {
+            EXPECT_EQ(message.size(), MessageBoxMostCharacters + 1);
+            EXPECT_TRUE(message.startsWith(QStringLiteral("'0123456789")));
+            EXPECT_TRUE(message.endsWith(QStringLiteral("0123456' は浮動小数点数ではありません")));
+        }
     }
 }
