@@ -123,8 +123,9 @@ TEST(ExportCommands, LibreOfficeExtensionIsAddedByUnopkgOrTheWayToAddItIsShown)
         EXPECT_TRUE(answers.messages.at(0).contains(QStringLiteral("全角の「／」「［」「］」"))) << answers.messages.at(0).toStdString();
         EXPECT_TRUE(answers.messages.at(1).startsWith(QString::fromUtf8(row.says))) << answers.messages.at(1).toStdString();
         EXPECT_EQ(readFile(oxt + QStringLiteral(".oxt")).substr(0, 2), "PK");
-        if (!row.withUnopkg)
+        if (!row.withUnopkg) {
             EXPECT_TRUE(answers.messages.at(1).contains(QStringLiteral("製造元に「宛名／台紙」"))) << answers.messages.at(1).toStdString();
+        }
         if (row.withUnopkg) {
             EXPECT_TRUE(question.startsWith(QStringLiteral("書き出しました。LibreOffice に追加しますか？"))) << question.toStdString();
             EXPECT_TRUE(question.contains(QStringLiteral("製造元に「宛名／台紙」"))) << question.toStdString();

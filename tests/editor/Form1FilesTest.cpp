@@ -257,8 +257,9 @@ TEST_F(FilesTest, RefusedOrUnreadableFilesAreNeverOverwrittenUnasked)
         const QString other = here.filePath(QStringLiteral("other.tpl"));
         if (!row.content.empty())
             writeFile(other, row.content);
-        if (row.fifo)
+        if (row.fifo) {
             ASSERT_EQ(mkfifo(QFile::encodeName(other).constData(), 0600), 0);
+        }
         auto form = newWindow();
         form->Edit11->setText(QStringLiteral("KEEP"));
         ModalAnswers add;

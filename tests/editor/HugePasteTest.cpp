@@ -105,8 +105,9 @@ TEST(HugePaste, EveryTextFieldTakesItAtOnceAndKeepsWhatAShortPasteWould)
         }
         EXPECT_EQ(answers.pending(), 0u);
         EXPECT_EQ(shown, row.kept);
-        if (row.field == Field::GroupName)
+        if (row.field == Field::GroupName) {
             EXPECT_EQ(form->Datatree->GroupName, *cp932::encode(row.kept) + '\0');
+        }
         // The first paste includes any refusal's box; a busy machine counts against the others.
         const qint64 took = row.messages ? ms.front() : *std::min_element(ms.begin(), ms.end());
         EXPECT_LT(took, 100) << "the field answered only after " << took << " ms";

@@ -247,7 +247,8 @@ TEST_F(PrintQueue, WhatFallsInThePrintersMarginsIsAskedAboutFirst)
         EXPECT_EQ(answers.pending(), 0u);
         EXPECT_EQ(answers.messages, c.question.isEmpty() ? std::vector<QString>{} : std::vector<QString>{c.question});
         EXPECT_EQ(printedAtAll, c.yes);
-        if (c.yes)
+        if (c.yes) {
             EXPECT_FALSE(printed(title).isEmpty());
+        }
     }
 }
