@@ -145,7 +145,7 @@ QStringList middleLines(const Tlabelpar& s, const AlignmentSheetText& t)
         QStringLiteral("位置合わせシート"),
         QStringLiteral("スタイル: %1").arg(names.join(QStringLiteral(" / "))),
         sizeCaption(s),
-        QStringLiteral("プリンター: %1").arg(t.printer.isEmpty() ? QStringLiteral("(なし: PDF)") : t.printer),
+        text::printerLine(t.printer),
         QStringLiteral("日付: %1").arg(t.date.toString(Qt::ISODate)),
         QString(),
         QStringLiteral("1. このシートを実際のラベル用紙に、拡大も縮小もせず (100 %) 印刷します。"),

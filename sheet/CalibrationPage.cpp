@@ -68,7 +68,7 @@ void drawMiddle(QPainter& p, const QSizeF& paper, const CalibrationPageText& t)
     const QStringList lines{
         QStringLiteral("プリンターの補正ページ"),
         QStringLiteral("用紙: %1").arg(t.paper.isEmpty() ? size : t.paper + QLatin1Char(' ') + size),
-        QStringLiteral("プリンター: %1").arg(t.printer.isEmpty() ? QStringLiteral("(なし: PDF)") : t.printer),
+        text::printerLine(t.printer),
         QStringLiteral("日付: %1").arg(t.date.toString(Qt::ISODate)),
         QString(),
         QStringLiteral("1. このページを 100 % (「実際のサイズ」) で、拡大も縮小もせず余白なしで印刷します。"),

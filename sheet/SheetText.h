@@ -10,7 +10,8 @@
 
 #include <algorithm>
 
-// Text on a page drawn in millimetres, shared by the test sheet and the calibration page.
+// Text on a page drawn in millimetres, shared by the test sheet, the calibration page and the
+// alignment sheet.
 namespace sheet::text {
 
 // Text is laid out in hundredths of a millimetre: a font's pixel size is whole units, and whole
@@ -24,6 +25,12 @@ inline QFont sheetFont(double sizeMm)
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(std::max(1, int(sizeMm * TextUnits + 0.5)));
     return font;
+}
+
+// "プリンター: NAME" in a page's heading; a page saved as a PDF names no printer.
+inline QString printerLine(const QString& printer)
+{
+    return QStringLiteral("プリンター: %1").arg(printer.isEmpty() ? QStringLiteral("(なし: PDF)") : printer);
 }
 
 // Draws text with its baseline starting at (x, y) millimetres.
